@@ -1,0 +1,62 @@
+// The memory and console bridge: every block the plug-in takes lives in the host
+// heap, and every line it prints goes to the host console.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <new>
+
+#include "host/engine_addresses.h"
+
+namespace host {
+
+// Sets the six bridge entries for the detected build.
+void Bind_Host_Memory();
+
+// Single-object and array allocation in the host heap. When the entry is still
+// unbound they run Engine_Init first. They return null, and never throw, when the
+// host has no allocator bound (an unrecognised build) or hands back null.
+void* Host_Allocate(std::size_t bytes) noexcept;
+void* Host_Allocate_Array(std::size_t bytes) noexcept;
+
+// Release through the entry that matches the allocation. A null block is ignored.
+void Host_Release(void* block) noexcept;
+void Host_Release_Array(void* block) noexcept;
+
+// Prints one complete line on the host console, as the same variadic call. The line
+// is dropped when the build has no console print function.
+template <typename... Args>
+void Console_Print(const char* format, Args... args) {
+  if (Engine_Addresses.Console_Output != 0) {
+    Call_Cdecl_Variadic<int>(Engine_Addresses.Console_Output, format, args...);
+  }
+}
+
+// Container storage in the host heap. An element count whose byte size does not fit
+// in 32 bits, and a host that hands back no block, both fail as std::bad_alloc
+// before anything is written.
+template <typename T>
+struct HostAllocator {
+  using value_type = T;
+
+  HostAllocator() noexcept = default;
+  template <typename U>
+  HostAllocator(const HostAllocator<U>&) noexcept {}
+
+  T* allocate(std::size_t count) {
+    constexpr std::uint32_t largest = std::numeric_limits<std::uint32_t>::max();
+    if (count > 0 && largest / count < sizeof(T)) throw std::bad_alloc();
+    void* block = Host_Allocate(count * sizeof(T));
+    if (block == nullptr) throw std::bad_alloc();
+    return static_cast<T*>(block);
+  }
+  void deallocate(T* block, std::size_t) noexcept { Host_Release(block); }
+
+  template <typename U>
+  bool operator==(const HostAllocator<U>&) const noexcept { return true; }
+  template <typename U>
+  bool operator!=(const HostAllocator<U>&) const noexcept { return false; }
+};
+
+}  // namespace host

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what the two builds need on a Debian 12 machine, as root. Safe to run again:
+# it only calls apt-get when something is missing.
+set -euo pipefail
+
+packages=(cmake make g++ g++-multilib g++-mingw-w64-i686 libgtest-dev:i386 googletest
+          libbenchmark-dev:i386 wine wine32 clang clang-format libclang-rt-14-dev:i386)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "missing packages: ${missing[*]} (run 'make deps' as root)" >&2
+  exit 1
+fi
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y -q --no-install-recommends "${missing[@]}"
