@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ g++-multilib g++-mingw-w64-i686 libgtest-dev:i386 googletest
-          libbenchmark-dev:i386 wine wine32 clang clang-format libclang-rt-14-dev:i386)
+          libbenchmark-dev:i386 wine wine32 clang clang-format libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,52 @@
+#include "host/host_variant.h"
+
+#include <cstring>
+
+#include "host/host_addresses.h"
+#include "host/host_memory.h"
+#include "host/memory_probe.h"
+#include "math/math_tables.h"
+
+namespace host {
+
+EngineAddressTable Engine_Addresses = {};
+std::int32_t HostVariant = Build_Unresolved;
+
+namespace {
+
+bool Engine_Init_Running = false;
+
+bool Signature_At(Address address) {
+  if (!Is_Readable(address, Build_Signature_Length)) return false;
+  return std::memcmp(Address_To_Pointer<const void>(address), Build_Signature,
+                     Build_Signature_Length) == 0;
+}
+
+}  // namespace
+
+void Detect_Host_Variant() {
+  // Every probe is made; a later match overrides an earlier one.
+  for (const Signature_Probe& probe : Signature_Probes) {
+    if (Signature_At(probe.address)) HostVariant = probe.build;
+  }
+}
+
+void Bind_Engine_Functions() {
+  const Build_Addresses& build = Addresses_For_Build(HostVariant);
+  Engine_Addresses.Find_Definition_By_Name = build.find_definition_by_name;
+  Engine_Addresses.Find_Player = build.find_player;
+  Engine_Addresses.Reinit_Soldier_From_Definition = build.reinit_soldier_from_definition;
+  Engine_Addresses.Toggle_Fly_Mode = build.toggle_fly_mode;
+}
+
+void Engine_Init() {
+  if (Engine_Init_Running) return;
+  Engine_Init_Running = true;
+  Detect_Host_Variant();
+  Bind_Host_Memory();
+  Create_Math_Tables();
+  Bind_Engine_Functions();
+  Engine_Init_Running = false;
+}
+
+}  // namespace host

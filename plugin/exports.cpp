@@ -1,0 +1,97 @@
+#include "plugin/exports.h"
+
+#include "commands/registration.h"
+#include "host/host_addresses.h"
+#include "host/host_variant.h"
+#include "plugin/host_string.h"
+#include "plugin/platform_api.h"
+
+namespace {
+
+constexpr std::uint32_t Process_Attach = 1;
+constexpr const char* Framework_Version = "2.0.2";
+constexpr const char* Plugin_Name = "Quillon Plugin";
+constexpr const char* Plugin_Version = "1.0";
+
+template <typename T>
+T& Member_At(void* record, unsigned offset) {
+  return *reinterpret_cast<T*>(static_cast<unsigned char*>(record) + offset);
+}
+
+int Attach(void* module, std::uint32_t reason) {
+  if (reason != Process_Attach) return 1;
+  try {
+    platform::Disable_Thread_Notifications(module);
+    if (host::HostVariant == host::Build_Unresolved) host::Engine_Init();
+  } catch (...) {
+    // Loading must never fail the host; an unbound plug-in simply declines to work.
+  }
+  return 1;
+}
+
+// In an unrecognised build the plug-in cannot allocate and the registration addresses
+// may hold anything: it keeps the table pointer and declines to bind or register.
+bool Bind_And_Register() {
+  if (host::HostVariant == host::Build_Unresolved) return false;
+  if (!host::Is_Table_Accepted(*host::Script_Commands)) return false;
+  host::Bind_Extension_Functions();
+  commands::Register_Console_Commands();
+  return true;
+}
+
+}  // namespace
+
+extern "C" {
+
+#ifdef _WIN32
+BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+  return Attach(module, reason) ? TRUE : FALSE;
+}
+#else
+int DllMain(void* module, std::uint32_t reason, void*) { return Attach(module, reason); }
+#endif
+
+bool ZORM_Check_Version(void*, void* version_report) {
+  if (version_report == nullptr) return true;
+  try {
+    plugin::Assign(Member_At<plugin::HostString>(version_report,
+                                                 host::version_report::Framework_Version),
+                   Framework_Version);
+    Member_At<unsigned char>(version_report, host::version_report::Flag) = 0;
+  } catch (...) {
+  }
+  return true;
+}
+
+void ZORM_Plugin_Load(void* extension_module, std::uint32_t, void*, void*, void* plugin_info) {
+  try {
+    if (plugin_info != nullptr) {
+      plugin::Assign(Member_At<plugin::HostString>(plugin_info, host::plugin_info::Name),
+                     Plugin_Name);
+      plugin::Assign(Member_At<plugin::HostString>(plugin_info, host::plugin_info::Version),
+                     Plugin_Version);
+    }
+  } catch (...) {
+  }
+  host::Extension_Module = extension_module;
+}
+
+void ZORM_Plugin_Unload() {
+  // Nothing to release: the command objects stay in the host's list for good.
+}
+
+void Set_Request_Destroy_Func(void*) {}
+
+bool Set_Script_Commands(host::ScriptCommandTable** table_location) {
+  if (table_location == nullptr || *table_location == nullptr) return false;
+  host::Script_Commands = *table_location;
+  try {
+    return Bind_And_Register();
+  } catch (...) {
+    return false;
+  }
+}
+
+void* Create_Script(const char*) { return nullptr; }
+
+}  // extern "C"
