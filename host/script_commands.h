@@ -36,3 +36,17 @@ void Bind_Extension_Functions();
 Address Script_Slot(unsigned offset);
 
 }  // namespace host
+
+namespace host {
+
+// Calls the cdecl slot at a byte offset of the bound table with the given arguments.
+// A slot the binding left null (or no table at all) is skipped: returns false.
+template <typename... Args>
+bool Call_Script_Slot(unsigned offset, Args... args) {
+  const Address slot = Script_Slot(offset);
+  if (slot == 0) return false;
+  Call_Cdecl<void>(slot, args...);
+  return true;
+}
+
+}  // namespace host

@@ -1,0 +1,73 @@
+#include "host/host_memory.h"
+
+#include <gtest/gtest.h>
+
+#include <new>
+
+#include "fake_host.h"
+#include "host/engine_addresses.h"
+#include "math/math_tables.h"
+
+namespace {
+
+class HostMemoryTest : public ::testing::Test {
+ protected:
+  void SetUp() override { fake_host::Bind(); }
+  void TearDown() override { fake_host::Unbind(); }
+};
+
+TEST_F(HostMemoryTest, ContainerRequestBeyondThirtyTwoBitsFailsBeforeTheHostIsAsked) {
+  host::HostAllocator<std::uint64_t> allocator;
+  EXPECT_THROW(allocator.allocate(0x20000000u), std::bad_alloc);  // 8 * 2^29 = 2^32
+  EXPECT_EQ(fake_host::Heap().allocations, 0);
+  std::uint64_t* block = allocator.allocate(0x1FFFFFFFu / 1024);
+  EXPECT_EQ(fake_host::Heap().allocations, 1);
+  allocator.deallocate(block, 0);
+  EXPECT_EQ(fake_host::Heap().live, 0);
+}
+
+TEST_F(HostMemoryTest, ZeroElementsAskTheHostForZeroBytes) {
+  host::HostAllocator<int> allocator;
+  int* block = allocator.allocate(0);
+  ASSERT_EQ(fake_host::Heap().sizes.size(), 1u);
+  EXPECT_EQ(fake_host::Heap().sizes[0], 0u);
+  allocator.deallocate(block, 0);
+}
+
+TEST_F(HostMemoryTest, NullFromTheHostIsNeverWrittenThrough) {
+  fake_host::Heap().fail_at = 1;
+  host::HostAllocator<char> allocator;
+  EXPECT_THROW(allocator.allocate(64), std::bad_alloc);
+  EXPECT_EQ(host::Host_Allocate(8) != nullptr, true);  // the next one succeeds
+  host::Host_Release(nullptr);                           // ignored, no call
+  EXPECT_EQ(fake_host::Heap().releases, 0);
+}
+
+TEST_F(HostMemoryTest, ArrayAndSingleFormsUseTheirOwnEntries) {
+  void* single = host::Host_Allocate(4);
+  void* array = host::Host_Allocate_Array(4);
+  EXPECT_EQ(fake_host::Heap().array_allocations, 1);
+  host::Host_Release(single);
+  host::Host_Release_Array(array);
+  EXPECT_EQ(fake_host::Heap().live, 0);
+  EXPECT_TRUE(fake_host::Heap().errors.empty());
+}
+
+// An unrecognised host: the allocation starts the engine binding, which finds no build,
+// creates no math table (its own allocation must not start the binding again) and
+// leaves every entry null; the allocation then yields null instead of calling address 0.
+TEST(HostMemoryUnbound, AllocationInAnUnknownBuildYieldsNullWithoutRecursion) {
+  fake_host::Unbind();
+  EXPECT_EQ(host::Host_Allocate(16), nullptr);
+  EXPECT_EQ(host::Host_Allocate_Array(16), nullptr);
+  EXPECT_EQ(host::HostVariant, 6);
+  EXPECT_EQ(host::Engine_Addresses.Host_Alloc, 0u);
+  EXPECT_EQ(Vector3_Math, nullptr);
+  EXPECT_EQ(Vector4_Math, nullptr);
+  host::HostAllocator<char> allocator;
+  EXPECT_THROW(allocator.allocate(1), std::bad_alloc);
+  // No console print function: the line is dropped, not called through null.
+  host::Console_Print("dropped %d\n", 1);
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+#include "plugin/host_string.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "fake_host.h"
+
+namespace {
+
+using plugin::HostString;
+
+HostString Empty_Inline() {
+  HostString s{};
+  s.allocator_word = 0xA5A5A5A5;
+  s.capacity = 15;
+  return s;
+}
+
+class HostStringTest : public ::testing::Test {
+ protected:
+  void SetUp() override { fake_host::Bind(); }
+  void TearDown() override { fake_host::Unbind(); }
+};
+
+TEST_F(HostStringTest, ShortTextStaysInlineAndTouchesNoHeap) {
+  HostString s = Empty_Inline();
+  plugin::Assign(s, "Quillon Plugin");
+  EXPECT_STREQ(s.text.inline_text, "Quillon Plugin");
+  EXPECT_EQ(s.length, 14u);
+  EXPECT_EQ(s.capacity, 15u);
+  EXPECT_EQ(s.allocator_word, 0xA5A5A5A5u);
+  EXPECT_EQ(fake_host::Heap().allocations, 0);
+}
+
+TEST_F(HostStringTest, LongTextTakesAHostBlockSizedByTheGrowthRule) {
+  HostString s = Empty_Inline();
+  // 20 characters: 20 | 15 = 31 beats 15 + 7 = 22.
+  plugin::Assign(s, "abcdefghijklmnopqrst");
+  EXPECT_EQ(s.capacity, 31u);
+  EXPECT_EQ(s.length, 20u);
+  EXPECT_STREQ(s.text.block, "abcdefghijklmnopqrst");
+  ASSERT_EQ(fake_host::Heap().sizes.size(), 1u);
+  EXPECT_EQ(fake_host::Heap().sizes[0], 32u);
+
+  // 40 characters: 40 | 15 = 47 beats one and a half times 31 (46).
+  plugin::Assign(s, std::string(40, 'x').c_str());
+  EXPECT_EQ(s.capacity, 47u);
+  // 50 characters into 47: 47 + 23 = 70 beats 50 | 15 = 63.
+  plugin::Assign(s, std::string(50, 'y').c_str());
+  EXPECT_EQ(s.capacity, 70u);
+  EXPECT_EQ(std::string(s.text.block), std::string(50, 'y'));
+  // Every replaced block went back; only the current one is alive.
+  EXPECT_EQ(fake_host::Heap().live, 1);
+  EXPECT_TRUE(fake_host::Heap().errors.empty());
+}
+
+TEST_F(HostStringTest, TextThatFitsReusesTheCurrentBlock) {
+  HostString s = Empty_Inline();
+  plugin::Assign(s, std::string(30, 'a').c_str());
+  char* block = s.text.block;
+  plugin::Assign(s, "2.0.2");
+  EXPECT_EQ(s.text.block, block);
+  EXPECT_STREQ(s.text.block, "2.0.2");
+  EXPECT_EQ(s.length, 5u);
+  EXPECT_EQ(s.capacity, 31u);
+  EXPECT_EQ(fake_host::Heap().allocations, 1);
+}
+
+TEST_F(HostStringTest, FailedAllocationLeavesTheRecordAsItWas) {
+  HostString s = Empty_Inline();
+  plugin::Assign(s, "old");
+  fake_host::Heap().fail_at = 1;
+  EXPECT_THROW(plugin::Assign(s, std::string(20, 'z').c_str()), std::bad_alloc);
+  EXPECT_STREQ(s.text.inline_text, "old");
+  EXPECT_EQ(s.length, 3u);
+  EXPECT_EQ(s.capacity, 15u);
+}
+
+TEST_F(HostStringTest, ZeroedRecordIsTreatedAsAnEmptyInlineString) {
+  HostString s{};
+  plugin::Assign(s, "1.0");
+  EXPECT_STREQ(plugin::Text_Of(s), "1.0");
+  EXPECT_EQ(s.capacity, 15u);
+  EXPECT_EQ(fake_host::Heap().allocations, 0);
+}
+
+TEST_F(HostStringTest, UnboundHostMeansNoBlockAndNoCall) {
+  fake_host::Unbind();
+  HostString s = Empty_Inline();
+  EXPECT_THROW(plugin::Assign(s, std::string(16, 'q').c_str()), std::bad_alloc);
+  EXPECT_EQ(s.length, 0u);
+}
+
+}  // namespace
