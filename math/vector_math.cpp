@@ -1,0 +1,226 @@
+#include "math/vector_math.h"
+
+#include <cmath>
+
+namespace {
+
+// The plain tables form every product, sum, square root and reciprocal in double
+// precision, so a sum of products neither loses the small terms nor overflows or
+// underflows where the float result is representable. Each component is rounded to
+// float exactly once, as it is stored.
+float Narrow(double value) { return static_cast<float>(value); }
+
+// Every input component is read into a local before anything is returned, which is
+// what lets out be the same object as an input.
+template <typename Operation>
+Vector3 Combine(const Vector3& a, const Vector3& b, Operation operation) {
+  const double x = operation(a.x, b.x);
+  const double y = operation(a.y, b.y);
+  const double z = operation(a.z, b.z);
+  return {Narrow(x), Narrow(y), Narrow(z)};
+}
+
+template <typename Operation>
+Vector4 Combine(const Vector4& a, const Vector4& b, Operation operation) {
+  const double x = operation(a.x, b.x);
+  const double y = operation(a.y, b.y);
+  const double z = operation(a.z, b.z);
+  const double w = operation(a.w, b.w);
+  return {Narrow(x), Narrow(y), Narrow(z), Narrow(w)};
+}
+
+Vector3 Scale(const Vector3& v, double factor) {
+  return {Narrow(v.x * factor), Narrow(v.y * factor), Narrow(v.z * factor)};
+}
+
+Vector4 Scale(const Vector4& v, double factor) {
+  return {Narrow(v.x * factor), Narrow(v.y * factor), Narrow(v.z * factor), Narrow(v.w * factor)};
+}
+
+double Plus(double p, double q) { return p + q; }
+double Minus(double p, double q) { return p - q; }
+double Times(double p, double q) { return p * q; }
+double Over(double p, double q) { return p / q; }
+
+// One reciprocal, then a multiply per component: a zero divisor gives an infinite
+// factor, and so infinities, or NaN for a zero component.
+double Reciprocal(float s) { return 1.0 / static_cast<double>(s); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// _Vector3MathFunctions: the by-value forms go through the table, so that an
+// override of the out-parameter form is what runs.
+// ---------------------------------------------------------------------------
+
+Vector3 _Vector3MathFunctions::Add(const Vector3& a, const Vector3& b) const {
+  Vector3 result = {0.0f, 0.0f, 0.0f};
+  Add(a, b, result);
+  return result;
+}
+
+void _Vector3MathFunctions::Add(const Vector3& a, const Vector3& b, Vector3& out) const {
+  out = Combine(a, b, Plus);
+}
+
+Vector3 _Vector3MathFunctions::Subtract(const Vector3& a, const Vector3& b) const {
+  Vector3 result = {0.0f, 0.0f, 0.0f};
+  Subtract(a, b, result);
+  return result;
+}
+
+void _Vector3MathFunctions::Subtract(const Vector3& a, const Vector3& b, Vector3& out) const {
+  out = Combine(a, b, Minus);
+}
+
+Vector3 _Vector3MathFunctions::Multiply(const Vector3& v, const float& s) const {
+  Vector3 result = {0.0f, 0.0f, 0.0f};
+  Multiply(v, s, result);
+  return result;
+}
+
+Vector3 _Vector3MathFunctions::Multiply(const Vector3& a, const Vector3& b) const {
+  Vector3 result = {0.0f, 0.0f, 0.0f};
+  Multiply(a, b, result);
+  return result;
+}
+
+void _Vector3MathFunctions::Multiply(const Vector3& v, const float& s, Vector3& out) const {
+  out = Scale(v, s);
+}
+
+void _Vector3MathFunctions::Multiply(const Vector3& a, const Vector3& b, Vector3& out) const {
+  out = Combine(a, b, Times);
+}
+
+Vector3 _Vector3MathFunctions::Divide(const Vector3& v, const float& s) const {
+  Vector3 result = {0.0f, 0.0f, 0.0f};
+  Divide(v, s, result);
+  return result;
+}
+
+Vector3 _Vector3MathFunctions::Divide(const Vector3& a, const Vector3& b) const {
+  Vector3 result = {0.0f, 0.0f, 0.0f};
+  Divide(a, b, result);
+  return result;
+}
+
+void _Vector3MathFunctions::Divide(const Vector3& v, const float& s, Vector3& out) const {
+  out = Scale(v, Reciprocal(s));
+}
+
+void _Vector3MathFunctions::Divide(const Vector3& a, const Vector3& b, Vector3& out) const {
+  out = Combine(a, b, Over);
+}
+
+Vector3 _Vector3MathFunctions::Cross_Product(const Vector3& a, const Vector3& b) const {
+  Vector3 result = {0.0f, 0.0f, 0.0f};
+  Cross_Product(a, b, result);
+  return result;
+}
+
+// The right-handed cross product a × b. A product of two floats is exact in double,
+// so each component is the difference of two exact products, rounded once to float.
+void _Vector3MathFunctions::Cross_Product(const Vector3& a, const Vector3& b, Vector3& out) const {
+  const double ax = a.x, ay = a.y, az = a.z;
+  const double bx = b.x, by = b.y, bz = b.z;
+  const double x = ay * bz - az * by;
+  const double y = az * bx - ax * bz;
+  const double z = ax * by - ay * bx;
+  out = {Narrow(x), Narrow(y), Narrow(z)};
+}
+
+Vector3 _Vector3MathFunctions::Normalize(const Vector3& v) const {
+  Vector3 result = {0.0f, 0.0f, 0.0f};
+  Normalize(v, result);
+  return result;
+}
+
+// A zero vector (either sign) has no direction and yields +0 in every component. A
+// NaN length does not compare equal to zero and carries through as NaN components.
+void _Vector3MathFunctions::Normalize(const Vector3& v, Vector3& out) const {
+  const double x = v.x, y = v.y, z = v.z;
+  const double length_squared = x * x + y * y + z * z;
+  if (length_squared == 0.0) {
+    out = {0.0f, 0.0f, 0.0f};
+    return;
+  }
+  out = Scale(v, 1.0 / std::sqrt(length_squared));
+}
+
+float _Vector3MathFunctions::Dot_Product(const Vector3& a, const Vector3& b) const {
+  float result = 0.0f;
+  Dot_Product(a, b, result);
+  return result;
+}
+
+void _Vector3MathFunctions::Dot_Product(const Vector3& a, const Vector3& b, float& out) const {
+  const double zz = static_cast<double>(a.z) * b.z;
+  const double yy = static_cast<double>(a.y) * b.y;
+  const double xx = static_cast<double>(a.x) * b.x;
+  out = Narrow((zz + yy) + xx);
+}
+
+// ---------------------------------------------------------------------------
+// _Vector4MathFunctions
+// ---------------------------------------------------------------------------
+
+Vector4 _Vector4MathFunctions::Add(const Vector4& a, const Vector4& b) const {
+  Vector4 result = {0.0f, 0.0f, 0.0f, 0.0f};
+  Add(a, b, result);
+  return result;
+}
+
+void _Vector4MathFunctions::Add(const Vector4& a, const Vector4& b, Vector4& out) const {
+  out = Combine(a, b, Plus);
+}
+
+Vector4 _Vector4MathFunctions::Subtract(const Vector4& a, const Vector4& b) const {
+  Vector4 result = {0.0f, 0.0f, 0.0f, 0.0f};
+  Subtract(a, b, result);
+  return result;
+}
+
+void _Vector4MathFunctions::Subtract(const Vector4& a, const Vector4& b, Vector4& out) const {
+  out = Combine(a, b, Minus);
+}
+
+Vector4 _Vector4MathFunctions::Multiply(const Vector4& v, const float& s) const {
+  Vector4 result = {0.0f, 0.0f, 0.0f, 0.0f};
+  Multiply(v, s, result);
+  return result;
+}
+
+Vector4 _Vector4MathFunctions::Multiply(const Vector4& a, const Vector4& b) const {
+  Vector4 result = {0.0f, 0.0f, 0.0f, 0.0f};
+  Multiply(a, b, result);
+  return result;
+}
+
+void _Vector4MathFunctions::Multiply(const Vector4& v, const float& s, Vector4& out) const {
+  out = Scale(v, s);
+}
+
+void _Vector4MathFunctions::Multiply(const Vector4& a, const Vector4& b, Vector4& out) const {
+  out = Combine(a, b, Times);
+}
+
+Vector4 _Vector4MathFunctions::Divide(const Vector4& v, const float& s) const {
+  Vector4 result = {0.0f, 0.0f, 0.0f, 0.0f};
+  Divide(v, s, result);
+  return result;
+}
+
+Vector4 _Vector4MathFunctions::Divide(const Vector4& a, const Vector4& b) const {
+  Vector4 result = {0.0f, 0.0f, 0.0f, 0.0f};
+  Divide(a, b, result);
+  return result;
+}
+
+void _Vector4MathFunctions::Divide(const Vector4& v, const float& s, Vector4& out) const {
+  out = Scale(v, Reciprocal(s));
+}
+
+void _Vector4MathFunctions::Divide(const Vector4& a, const Vector4& b, Vector4& out) const {
+  out = Combine(a, b, Over);
+}
