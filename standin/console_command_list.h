@@ -1,0 +1,37 @@
+// The host's console command list: the command pointers the plug-in appends through
+// Add_Console_Command, in order, and the calls of Finalize_Console_Commands.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "standin/console_log.h"
+
+namespace standin {
+
+class Console_Command_List {
+ public:
+  explicit Console_Command_List(Console_Log* log) : log_(log) {}
+
+  // Add_Console_Command: `self` must be the list object and `element` the address of
+  // a variable that holds the command pointer; anything else is recorded as an error.
+  void Add(const void* self, void* const* element);
+  void Finalize();
+
+  const std::vector<void*>& Commands() const { return commands_; }
+  std::size_t Finalize_Count() const { return finalize_count_; }
+  const std::vector<std::string>& Errors() const { return errors_; }
+  // Forgets one entry (after the host deleted the object).
+  void Forget(void* command);
+  // Forgets every entry: the host does this when it shuts down, before the modules go.
+  void Drop_All() { commands_.clear(); }
+
+ private:
+  Console_Log* log_;
+  std::vector<void*> commands_;
+  std::size_t finalize_count_ = 0;
+  std::vector<std::string> errors_;
+};
+
+}  // namespace standin

@@ -1,0 +1,35 @@
+#include "standin/extension_library.h"
+
+#include "standin/stub_functions.h"
+
+namespace standin {
+
+namespace {
+
+struct Extension_Tag;
+using Extension_Stubs = Stub_Family<Extension_Tag, Extension_Name_Count>;
+
+// Its address is the module handle of vkl.dll.
+char Extension_Module_Tag;
+
+}  // namespace
+
+void* Extension_Library::Module_Handle() { return &Extension_Module_Tag; }
+
+unsigned Extension_Library::Index_Of(const std::string& name) {
+  for (unsigned i = 0; i < Extension_Name_Count; ++i) {
+    if (name == Extension_Names[i].name) return i;
+  }
+  return Extension_Name_Count;
+}
+
+const void* Extension_Library::Function_Of(const std::string& name) {
+  return Extension_Stubs::Address(Index_Of(name));
+}
+
+const void* Extension_Library::Lookup(const char* name) const {
+  if (name == nullptr || missing_.count(name) != 0) return nullptr;
+  return Function_Of(name);
+}
+
+}  // namespace standin

@@ -1,0 +1,14 @@
+#include "standin/host_console.h"
+
+#include "standin/console_format.h"
+
+namespace standin {
+
+void Host_Console::Print(const char* format, va_list arguments) {
+  std::string text = Format_Console_Text(format, arguments);
+  printed_.push_back(text);
+  log_->push_back({Console_Event::Print, 0, text});
+  if (echo_) echo_(text);
+}
+
+}  // namespace standin

@@ -1,0 +1,32 @@
+// The host console's print side: every call of the host's print function becomes one
+// recorded text, and is echoed to the operator when an echo is set.
+#pragma once
+
+#include <cstdarg>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "standin/console_log.h"
+
+namespace standin {
+
+class Host_Console {
+ public:
+  using Echo = std::function<void(const std::string&)>;
+
+  explicit Host_Console(Console_Log* log) : log_(log) {}
+
+  void Set_Echo(Echo echo) { echo_ = std::move(echo); }
+  // One print call of the host's console function.
+  void Print(const char* format, va_list arguments);
+  // The text of every print call, in order.
+  const std::vector<std::string>& Printed() const { return printed_; }
+
+ private:
+  Console_Log* log_;
+  Echo echo_;
+  std::vector<std::string> printed_;
+};
+
+}  // namespace standin

@@ -1,0 +1,72 @@
+#include "standin/host_functions.h"
+
+#include <cstdarg>
+#include <cstdint>
+
+#include "standin/console_command_list.h"
+#include "standin/host_console.h"
+#include "standin/host_context.h"
+#include "standin/host_entry.h"
+#include "standin/host_heap.h"
+
+namespace standin {
+
+namespace {
+
+STANDIN_HOST_ENTRY HOST_CDECL void* Host_Alloc_Entry(std::uint32_t bytes) {
+  Host_Context* host = Active_Host();
+  return host == nullptr ? nullptr : host->heap->Allocate(bytes);
+}
+
+STANDIN_HOST_ENTRY HOST_CDECL void Host_Free_Entry(void* block) {
+  if (Host_Context* host = Active_Host()) host->heap->Release(block);
+}
+
+STANDIN_HOST_ENTRY HOST_CDECL int Console_Output_Entry(const char* format, ...) {
+  Host_Context* host = Active_Host();
+  if (host == nullptr) return 0;
+  va_list arguments;
+  va_start(arguments, format);
+  host->console->Print(format, arguments);
+  va_end(arguments);
+  return 0;
+}
+
+STANDIN_HOST_ENTRY HOST_THISCALL void Add_Console_Command_Entry(void* self, void* const* element) {
+  if (Host_Context* host = Active_Host()) host->commands->Add(self, element);
+}
+
+STANDIN_HOST_ENTRY HOST_CDECL void Finalize_Console_Commands_Entry() {
+  if (Host_Context* host = Active_Host()) host->commands->Finalize();
+}
+
+void Write_Signature(Host_Image* image, Address address) {
+  image->Write_Bytes(address, Build_Signature, Signature_Length);
+}
+
+}  // namespace
+
+void Bind_Host_Functions(Host_Image* image, Host_Build build, bool sse) {
+  const Bridge_Addresses& bridge = Bridge_For(build);
+  if (bridge.signature != 0) Write_Signature(image, bridge.signature);
+  if (bridge.alloc != 0) image->Write_Jump(bridge.alloc, Code_Address(&Host_Alloc_Entry));
+  if (bridge.free != 0) image->Write_Jump(bridge.free, Code_Address(&Host_Free_Entry));
+  if (bridge.console_output != 0) {
+    image->Write_Jump(bridge.console_output, Code_Address(&Console_Output_Entry));
+  }
+  if (bridge.sse_flag != 0) image->Write_Byte(bridge.sse_flag, sse ? 1 : 0);
+  image->Write_Jump(Add_Console_Command, Code_Address(&Add_Console_Command_Entry));
+  image->Write_Jump(Finalize_Console_Commands,
+                    Code_Address(&Finalize_Console_Commands_Entry));
+}
+
+void Write_Near_Miss_Signatures(Host_Image* image) {
+  std::uint8_t near_miss[Signature_Length];
+  for (unsigned i = 0; i < Signature_Length; ++i) near_miss[i] = Build_Signature[i];
+  near_miss[Signature_Length - 1] ^= 0x01;
+  for (Address probe : Signature_Addresses) {
+    image->Write_Bytes(probe, near_miss, Signature_Length);
+  }
+}
+
+}  // namespace standin

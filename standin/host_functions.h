@@ -1,0 +1,18 @@
+// The host functions at fixed addresses: the memory and console bridge of each
+// build and the console registration pair every build shares. Binding writes a jump
+// at each address into the stand-in function with the host's calling convention.
+#pragma once
+
+#include "standin/host_image.h"
+#include "standin/host_layout.h"
+
+namespace standin {
+
+// Writes the build's signature, jumps and SSE flag. `sse` is the flag's value.
+void Bind_Host_Functions(Host_Image* image, Host_Build build, bool sse);
+
+// Writes the signature with its last byte changed at every probe address: close to
+// every build, and none of them.
+void Write_Near_Miss_Signatures(Host_Image* image);
+
+}  // namespace standin

@@ -1,0 +1,58 @@
+// The host heap: the blocks behind Host_Alloc and Host_Free, with the accounting the
+// tests read (live blocks, totals, an event log, releases of unknown pointers) and a
+// way to make chosen allocations fail.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace standin {
+
+struct Heap_Event {
+  enum Kind { Allocate, Allocate_Failed, Release, Release_Null, Release_Unknown };
+  Kind kind;
+  std::uintptr_t block;
+  std::uint32_t bytes;  // requested size; for a release, the size of the block released
+};
+
+class Host_Heap {
+ public:
+  Host_Heap() = default;
+  Host_Heap(const Host_Heap&) = delete;
+  Host_Heap& operator=(const Host_Heap&) = delete;
+  ~Host_Heap();
+
+  // Returns a block of `bytes` (filled with 0xCD), or null for an allocation chosen
+  // to fail.
+  void* Allocate(std::uint32_t bytes);
+  // Releases a block; null is accepted as the host's own release does. A pointer the
+  // heap never handed out (or already took back) is recorded as an error and left alone.
+  void Release(void* block);
+
+  // Makes allocation number `ordinal` (1 for the first since this heap was made) fail.
+  void Fail_Allocation(std::uint64_t ordinal) { failing_.insert(ordinal); }
+
+  bool Owns(const void* block) const;
+  // The requested size of a live block; 0 for a pointer the heap does not own.
+  std::uint32_t Size_Of(const void* block) const;
+  std::size_t Live_Blocks() const { return live_.size(); }
+  std::uint64_t Live_Bytes() const;
+  std::uint64_t Allocations() const { return allocations_; }
+  std::uint64_t Releases() const { return releases_; }
+  const std::vector<Heap_Event>& Log() const { return log_; }
+  // One line per release of a pointer the heap does not own.
+  const std::vector<std::string>& Errors() const { return errors_; }
+
+ private:
+  std::map<std::uintptr_t, std::uint32_t> live_;
+  std::set<std::uint64_t> failing_;
+  std::uint64_t allocations_ = 0;
+  std::uint64_t releases_ = 0;
+  std::vector<Heap_Event> log_;
+  std::vector<std::string> errors_;
+};
+
+}  // namespace standin

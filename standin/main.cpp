@@ -1,0 +1,80 @@
+// quillon-standin: the stand-in game server with its console, for an operator.
+//   quillon-standin --build 0|1|4|none --plugin PATH [--missing NAME]... [--unreadable]
+//                   [--no-sse]
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "standin/server.h"
+
+namespace {
+
+struct Command_Line {
+  standin::Server_Options options;
+  std::string plugin;
+};
+
+bool Parse_Build(const std::string& text, standin::Host_Build* build) {
+  if (text == "0") *build = standin::Host_Build::Build_0;
+  else if (text == "1") *build = standin::Host_Build::Build_1;
+  else if (text == "4") *build = standin::Host_Build::Build_4;
+  else if (text == "none") *build = standin::Host_Build::None;
+  else return false;
+  return true;
+}
+
+bool Parse(int count, char** words, Command_Line* line) {
+  for (int i = 1; i < count; ++i) {
+    const std::string word = words[i];
+    const bool has_value = i + 1 < count;
+    if (word == "--build" && has_value) {
+      if (!Parse_Build(words[++i], &line->options.build)) return false;
+    } else if (word == "--plugin" && has_value) {
+      line->plugin = words[++i];
+    } else if (word == "--missing" && has_value) {
+      line->options.missing_extensions.push_back(words[++i]);
+    } else if (word == "--unreadable") {
+      line->options.unreadable_probes = true;
+    } else if (word == "--no-sse") {
+      line->options.sse = false;
+    } else {
+      return false;
+    }
+  }
+  return !line->plugin.empty();
+}
+
+void Show(const std::string& text) {
+  std::fputs(text.c_str(), stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int count, char** words) {
+  Command_Line line;
+  if (!Parse(count, words, &line)) {
+    std::fprintf(stderr,
+                 "usage: %s --build 0|1|4|none --plugin PATH [--missing NAME]... "
+                 "[--unreadable] [--no-sse]\n",
+                 words[0]);
+    return 2;
+  }
+  line.options.echo = Show;
+  standin::Server server(line.options);
+  if (!server.Boot(line.plugin)) {
+    std::fprintf(stderr, "quillon-standin: %s\n", server.Error().c_str());
+    return 1;
+  }
+  std::string typed;
+  while (!server.Quit_Requested()) {
+    Show("> ");
+    if (!std::getline(std::cin, typed)) break;
+    if (!typed.empty() && typed.back() == '\r') typed.pop_back();
+    server.Execute_Line(typed);
+  }
+  server.Shutdown();
+  Show("\n");
+  return 0;
+}

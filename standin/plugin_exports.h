@@ -1,0 +1,47 @@
+// The plug-in's exports, called the way the ZORM loader calls them: cdecl, from a
+// host-aligned stack, with the stack pointer checked around every call.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace standin {
+
+class Plugin_Module;
+
+class Plugin_Exports {
+ public:
+  // Stack alignment of the calls (see Call_Host_Style).
+  void Set_Stack_Skew(unsigned skew) { skew_ = skew; }
+  // Finds the exports; false with the missing names in `error`.
+  bool Bind(const Plugin_Module& module, std::string* error);
+
+  int Dll_Main(void* module, std::uint32_t reason, void* reserved);
+  bool Check_Version(void* ignored, void* version_report);
+  void Plugin_Load(void* extension_module, std::uint32_t opaque, void* loader_object,
+                   void* fourth, void* plugin_info);
+  void Set_Request_Destroy_Func(void* callback);
+  bool Set_Script_Commands(void** location);
+  void* Create_Script(const char* name);
+  void Plugin_Unload();
+
+  // One line for every export call that did not leave the stack as cdecl must.
+  const std::vector<std::string>& Stack_Errors() const { return stack_errors_; }
+
+ private:
+  std::uint32_t Call(const char* name, const void* function,
+                     std::initializer_list<std::uint32_t> arguments);
+
+  const void* dll_main_ = nullptr;
+  const void* check_version_ = nullptr;
+  const void* plugin_load_ = nullptr;
+  const void* set_request_destroy_func_ = nullptr;
+  const void* set_script_commands_ = nullptr;
+  const void* create_script_ = nullptr;
+  const void* plugin_unload_ = nullptr;
+  std::vector<std::string> stack_errors_;
+  unsigned skew_ = 4;
+};
+
+}  // namespace standin

@@ -1,0 +1,135 @@
+// The stand-in game server: it plays the host executable at its fixed addresses,
+// the ZORM loader that drives the plug-in's exports, the extension library and the
+// host console that runs the plug-in's commands. One server runs at a time in a
+// process, because the host's addresses are fixed.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "standin/command_caller.h"
+#include "standin/console_command_list.h"
+#include "standin/console_log.h"
+#include "standin/extension_library.h"
+#include "standin/host_console.h"
+#include "standin/host_context.h"
+#include "standin/host_heap.h"
+#include "standin/host_image.h"
+#include "standin/host_layout.h"
+#include "standin/host_world.h"
+#include "standin/loader_record.h"
+#include "standin/loader_traps.h"
+#include "standin/plugin_exports.h"
+#include "standin/plugin_module.h"
+#include "standin/script_table.h"
+#include "standin/windows_api.h"
+
+namespace standin {
+
+struct Server_Options {
+  Host_Build build = Host_Build::Build_0;
+  bool unreadable_probes = false;       // the pages of the three build probes
+  std::vector<std::string> missing_extensions;  // names vkl.dll lacks
+  std::uint32_t table_size = Script_Table_Bytes;
+  std::uint32_t table_version = Script_Table_Version;
+  bool sse = true;                                 // the host's SSE flag byte
+  std::vector<std::uint64_t> failing_allocations;  // host allocations that return null
+  unsigned stack_skew = Host_Stack_Skew;           // stack alignment of calls into the plug-in
+  std::function<void(const std::string&)> echo;    // operator output, as it happens
+};
+
+// What the loader sequence returned and what it found in its records.
+struct Boot_Report {
+  int entry_result = 0;  // the module entry at process attach
+  bool check_version = false;
+  bool script_commands = false;
+  Host_String_Contents framework_version;
+  Host_String_Contents plugin_name;
+  Host_String_Contents plugin_version;
+};
+
+class Server {
+ public:
+  explicit Server(Server_Options options = {});
+  Server(const Server&) = delete;
+  Server& operator=(const Server&) = delete;
+  ~Server();
+
+  // Prepares the host, loads the plug-in and plays the loader sequence. False when
+  // the plug-in could not be loaded at all (see Error()); a plug-in that refuses the
+  // script table still boots.
+  bool Boot(const std::string& plugin_path);
+  // Loads the module and runs its entry, without the loader sequence.
+  bool Load_Module(const std::string& plugin_path);
+  // ZORM_Check_Version, ZORM_Plugin_Load, Set_Request_Destroy_Func, Set_Script_Commands.
+  void Play_Loader();
+  // ZORM_Plugin_Unload, then the host forgets its list entries, then the module goes.
+  void Shutdown();
+
+  // One console line as an operator types it.
+  void Execute_Line(const std::string& line);
+  // The plug-in's registered command whose name matches `keyword`, or null.
+  void* Find_Command(const std::string& keyword);
+  bool Quit_Requested() const { return quit_requested_; }
+
+  const std::string& Error() const { return error_; }
+  const Boot_Report& Report() const { return report_; }
+  const Server_Options& Options() const { return options_; }
+  Host_Heap& Heap() { return heap_; }
+  Host_Console& Console() { return console_; }
+  Console_Command_List& Commands() { return commands_; }
+  const Console_Log& Log() const { return log_; }
+  Script_Table& Table() { return table_; }
+  Extension_Library& Extensions() { return extensions_; }
+  const Windows_Api_Log& Api() const { return api_; }
+  const Host_World& World() const { return world_; }
+  Plugin_Module& Module() { return module_; }
+  Plugin_Exports& Exports() { return exports_; }
+  Loader_Record& Version_Report() { return version_report_; }
+  Loader_Record& Plugin_Info() { return plugin_info_; }
+  const Loader_Traps& Traps() const { return traps_; }
+  Host_Image& Image() { return image_; }
+  // Lines the server itself showed the operator (not the plug-in's prints).
+  const std::vector<std::string>& Operator_Lines() const { return operator_lines_; }
+  // One line for each call into a command that did not leave the stack as the
+  // host's calling convention requires.
+  const std::vector<std::string>& Call_Errors() const { return call_errors_; }
+
+  // The host's calls of a command's slots, with the stack checked.
+  const char* Command_Text(void* command, unsigned slot);
+  void Activate(void* command, const char* text);
+  void Delete_Command(void* command, unsigned flags);
+
+ private:
+  bool Prepare_Host();
+  void Say(const std::string& line);
+  void Check_Popped(const char* what, const Host_Call& call, std::int32_t expected);
+  void Print_Help();
+
+  Server_Options options_;
+  std::string error_;
+  Boot_Report report_;
+  Host_Image image_;
+  Host_Heap heap_;
+  Console_Log log_;
+  Host_Console console_;
+  Console_Command_List commands_;
+  Script_Table table_;
+  Extension_Library extensions_;
+  Windows_Api_Log api_;
+  Host_World world_;
+  Host_Context context_;
+  Plugin_Module module_;
+  Plugin_Exports exports_;
+  Loader_Record version_report_;
+  Loader_Record plugin_info_;
+  Loader_Traps traps_;
+  std::vector<std::string> operator_lines_;
+  std::vector<std::string> call_errors_;
+  bool active_ = false;
+  bool quit_requested_ = false;
+};
+
+}  // namespace standin

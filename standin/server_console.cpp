@@ -1,0 +1,71 @@
+// The host console's command line: the first word picks a command, the text after
+// it and one separating space goes to the command's Activate.
+#include <cctype>
+
+#include "standin/server.h"
+
+namespace standin {
+
+namespace {
+
+struct Own_Command {
+  const char* name;
+  const char* help;
+};
+
+// The server's own commands, listed apart from the plug-in's.
+constexpr Own_Command Own_Commands[] = {
+    {"help", "help - Lists the console commands.\n"},
+    {"quit", "quit - Unloads the plug-in and stops the server.\n"},
+};
+
+bool Same_Ignoring_Case(const std::string& left, const char* right) {
+  if (right == nullptr) return false;
+  std::size_t i = 0;
+  for (; i < left.size() && right[i] != 0; ++i) {
+    const auto a = static_cast<unsigned char>(left[i]);
+    const auto b = static_cast<unsigned char>(right[i]);
+    if (std::tolower(a) != std::tolower(b)) return false;
+  }
+  return i == left.size() && right[i] == 0;
+}
+
+}  // namespace
+
+void* Server::Find_Command(const std::string& keyword) {
+  for (void* command : commands_.Commands()) {
+    if (Same_Ignoring_Case(keyword, Command_Text(command, command_slot::Get_Name)) ||
+        Same_Ignoring_Case(keyword, Command_Text(command, command_slot::Get_Alias))) {
+      return command;
+    }
+  }
+  return nullptr;
+}
+
+void Server::Print_Help() {
+  Say("Plug-in commands:\n");
+  for (void* command : commands_.Commands()) {
+    const char* help = Command_Text(command, command_slot::Get_Help);
+    Say(std::string("  ") + (help != nullptr ? help : "\n"));
+  }
+  Say("Server commands:\n");
+  for (const Own_Command& own : Own_Commands) Say(std::string("  ") + own.help);
+}
+
+void Server::Execute_Line(const std::string& line) {
+  const std::size_t space = line.find(' ');
+  const std::string keyword = line.substr(0, space);
+  const std::string rest = space == std::string::npos ? std::string() : line.substr(space + 1);
+  if (keyword.empty()) return;
+  if (Same_Ignoring_Case(keyword, "help")) {
+    Print_Help();
+  } else if (Same_Ignoring_Case(keyword, "quit")) {
+    quit_requested_ = true;
+  } else if (void* command = Find_Command(keyword)) {
+    Activate(command, rest.c_str());
+  } else {
+    Say("Unknown command: " + keyword + "\n");
+  }
+}
+
+}  // namespace standin

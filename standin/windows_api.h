@@ -1,0 +1,43 @@
+// The three Windows functions the plug-in calls: DisableThreadLibraryCalls,
+// GetProcAddress and MessageBoxA. Each platform routes the plug-in's calls here
+// (Linux: functions the stand-in exports; Windows: the plug-in's import table is
+// patched), and every call is recorded.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace standin {
+
+struct Lookup_Call {
+  const void* module;
+  std::string name;  // "#n" for a lookup by ordinal n
+  const void* result;
+};
+
+struct Message_Box_Call {
+  const void* owner;
+  std::string text;
+  std::string caption;
+  unsigned style;
+};
+
+struct Windows_Api_Log {
+  std::vector<const void*> disable_thread_calls;  // the module handle of each call
+  std::vector<Lookup_Call> lookups;
+  std::vector<Message_Box_Call> boxes;
+};
+
+namespace windows_api {
+
+void Disable_Thread_Library_Calls(void* module);
+// Answers lookups in the extension library. For any other module `handled` is set
+// false and the caller may forward the lookup to the system.
+const void* Get_Proc_Address(void* module, const char* name, bool* handled);
+void Record_Foreign_Lookup_Result(const void* result);
+// Records the box and answers as if the operator pressed OK.
+int Message_Box(void* owner, const char* text, const char* caption, unsigned style);
+
+}  // namespace windows_api
+
+}  // namespace standin

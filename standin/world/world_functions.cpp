@@ -1,0 +1,269 @@
+#include "standin/world/world_functions.h"
+
+#include <cstdio>
+#include <array>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <utility>
+
+#include "standin/host_entry.h"
+#include "standin/world/world.h"
+#include "standin/world/world_layout.h"
+
+namespace standin::world {
+
+namespace {
+
+// Floats go into the log with their exact bits, so a test sees what the host received.
+std::string Float_Text(float value) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  char text[48];
+  std::snprintf(text, sizeof text, "%g [0x%08X]", static_cast<double>(value), bits);
+  return text;
+}
+
+void Log(const std::string& call) {
+  if (World* world = Active_World()) world->Calls().push_back(call);
+}
+
+std::string Describe(const void* handle) {
+  World* world = Active_World();
+  return world != nullptr ? world->Describe(handle) : "?";
+}
+
+Player* Soldier_Player(const void* object) {
+  World* world = Active_World();
+  return world != nullptr ? world->Player_Of_Object(object) : nullptr;
+}
+
+Vehicle* Vehicle_At(const void* object) {
+  World* world = Active_World();
+  return world != nullptr ? world->Vehicle_Of_Object(object) : nullptr;
+}
+
+// --- engine functions -------------------------------------------------------------
+
+STANDIN_HOST_ENTRY void* HOST_CDECL Find_Player(std::int32_t id) {
+  Log("Find_Player(" + std::to_string(id) + ")");
+  World* world = Active_World();
+  Player* player = world != nullptr ? world->Find_Player(id) : nullptr;
+  return player != nullptr ? static_cast<void*>(player->record.get()) : nullptr;
+}
+
+STANDIN_HOST_ENTRY void* HOST_CDECL Find_Definition_By_Name(const char* name, std::int32_t flag) {
+  Log("Find_Definition_By_Name(\"" + std::string(name != nullptr ? name : "(null)") + "\", " +
+      std::to_string(flag) + ")");
+  World* world = Active_World();
+  Preset* preset = world != nullptr && name != nullptr ? world->Find_Preset(name) : nullptr;
+  return preset != nullptr ? static_cast<void*>(preset->definition.get()) : nullptr;
+}
+
+STANDIN_HOST_ENTRY void HOST_THISCALL Reinit_Soldier_From_Definition(void* soldier,
+                                                                     void* definition) {
+  Log("Reinit_Soldier_From_Definition(" + Describe(soldier) + ", " + Describe(definition) + ")");
+  World* world = Active_World();
+  Player* player = Soldier_Player(soldier);
+  Preset* preset = world != nullptr ? world->Preset_Of_Definition(definition) : nullptr;
+  if (player != nullptr && preset != nullptr) player->preset = preset->name;
+}
+
+STANDIN_HOST_ENTRY void HOST_THISCALL Toggle_Fly_Mode(void* soldier) {
+  Log("Toggle_Fly_Mode(" + Describe(soldier) + ")");
+  if (Player* player = Soldier_Player(soldier)) player->flying = !player->flying;
+}
+
+// --- script-table slots -----------------------------------------------------------
+
+STANDIN_HOST_ENTRY void HOST_CDECL Set_Object_Position(void* object, const float* position) {
+  Log("Set_Object_Position(" + Describe(object) + ", " + Float_Text(position[0]) + ", " +
+      Float_Text(position[1]) + ", " + Float_Text(position[2]) + ")");
+  Position to{position[0], position[1], position[2]};
+  if (Player* player = Soldier_Player(object)) player->position = to;
+  if (Vehicle* vehicle = Vehicle_At(object)) vehicle->position = to;
+}
+
+STANDIN_HOST_ENTRY void HOST_CDECL Enable_Collisions(void* soldier) {
+  Log("Enable_Collisions(" + Describe(soldier) + ")");
+}
+
+STANDIN_HOST_ENTRY void HOST_CDECL Destroy_Object(void* object) {
+  Log("Destroy_Object(" + Describe(object) + ")");
+  World* world = Active_World();
+  if (Player* player = Soldier_Player(object)) {
+    player->life = Life::Removed;
+    if (Vehicle* vehicle = player->vehicle) {
+      vehicle->seats[player->seat] = nullptr;
+      player->vehicle = nullptr;
+      player->seat = -1;
+      world->Refresh_Occupants(*vehicle);
+      world->Refresh_Soldier(*player);
+    }
+  }
+  if (Vehicle* vehicle = Vehicle_At(object)) vehicle->life = Life::Removed;
+}
+
+STANDIN_HOST_ENTRY std::int32_t HOST_CDECL Is_Valid_Object(void* object) {
+  Log("Is_Valid_Object(" + Describe(object) + ")");
+  if (Player* player = Soldier_Player(object)) return player->life != Life::Removed;
+  if (Vehicle* vehicle = Vehicle_At(object)) return vehicle->life != Life::Removed;
+  return 0;
+}
+
+STANDIN_HOST_ENTRY void HOST_CDECL Set_Movement_Enabled(void* object, std::int32_t enabled) {
+  Log("Set_Movement_Enabled(" + Describe(object) + ", " + std::to_string(enabled) + ")");
+  if (Player* player = Soldier_Player(object)) player->frozen = enabled == 0;
+}
+
+// Anything hit for at least its full health dies; the world's objects all have 100.
+STANDIN_HOST_ENTRY void HOST_CDECL Apply_Damage(void* object, float amount, const char* kind,
+                                                void* damager) {
+  Log("Apply_Damage(" + Describe(object) + ", " + Float_Text(amount) + ", \"" +
+      std::string(kind != nullptr ? kind : "(null)") + "\", " +
+      (damager == nullptr ? "null" : "non-null") + ")");
+  const bool lethal = amount >= 100.0f;
+  if (Player* player = Soldier_Player(object); player != nullptr && lethal) {
+    player->life = Life::Killed;
+  }
+  if (Vehicle* vehicle = Vehicle_At(object); vehicle != nullptr && lethal) {
+    vehicle->life = Life::Killed;
+  }
+}
+
+STANDIN_HOST_ENTRY void HOST_CDECL Give_Points(void* object, float amount, std::int32_t flag) {
+  Log("Give_Points(" + Describe(object) + ", " + Float_Text(amount) + ", " +
+      std::to_string(flag) + ")");
+  if (Player* player = Soldier_Player(object)) player->points += amount;
+}
+
+STANDIN_HOST_ENTRY void HOST_CDECL Give_Credits(void* object, float amount, std::int32_t flag) {
+  Log("Give_Credits(" + Describe(object) + ", " + Float_Text(amount) + ", " +
+      std::to_string(flag) + ")");
+  if (Player* player = Soldier_Player(object)) player->credits += amount;
+}
+
+// --- object operations (thiscall) --------------------------------------------------
+
+Player* Player_Of_Record(const void* record) {
+  World* world = Active_World();
+  if (world == nullptr) return nullptr;
+  for (const Player& player : world->Players()) {
+    if (player.record.get() == record) return const_cast<Player*>(&player);
+  }
+  return nullptr;
+}
+
+STANDIN_HOST_ENTRY void HOST_THISCALL Set_Points(void* record, float value) {
+  Player* player = Player_Of_Record(record);
+  Log("Set_Points(record " + std::to_string(player ? player->id : -1) + ", " +
+      Float_Text(value) + ")");
+  if (player != nullptr) player->points = value;
+}
+
+STANDIN_HOST_ENTRY void HOST_THISCALL Set_Credits(void* record, float value) {
+  Player* player = Player_Of_Record(record);
+  Log("Set_Credits(record " + std::to_string(player ? player->id : -1) + ", " +
+      Float_Text(value) + ")");
+  if (player != nullptr) player->credits = value;
+}
+
+STANDIN_HOST_ENTRY void* HOST_THISCALL As_Vehicle(void* object) {
+  Log("As_Vehicle(" + Describe(object) + ")");
+  return Vehicle_At(object) != nullptr ? object : nullptr;
+}
+
+STANDIN_HOST_ENTRY void* HOST_THISCALL As_Soldier(void* object) {
+  Log("As_Soldier(" + Describe(object) + ")");
+  Player* player = Soldier_Player(object);
+  return player != nullptr && !player->quirks.not_a_soldier ? object : nullptr;
+}
+
+STANDIN_HOST_ENTRY void HOST_THISCALL Finish_Reinit(void* object) {
+  Log("Finish_Reinit(" + Describe(object) + ")");
+}
+
+STANDIN_HOST_ENTRY std::uint32_t HOST_THISCALL Get_Class_Id(void* definition) {
+  Log("Get_Class_Id(" + Describe(definition) + ")");
+  World* world = Active_World();
+  Preset* preset = world != nullptr ? world->Preset_Of_Definition(definition) : nullptr;
+  return preset != nullptr ? preset->class_id : 0;
+}
+
+// Every operation slot nobody documented: calling one is a fault of the caller.
+template <unsigned Slot>
+STANDIN_HOST_ENTRY void HOST_THISCALL Undocumented_Operation(void* self) {
+  if (World* world = Active_World()) {
+    world->Errors().push_back("undocumented operation slot " + std::to_string(Slot) + " on " +
+                              world->Describe(self));
+  }
+}
+
+template <unsigned... Slot>
+constexpr auto Traps(std::integer_sequence<unsigned, Slot...>) {
+  return std::array<const void*, sizeof...(Slot)>{
+      reinterpret_cast<const void*>(&Undocumented_Operation<Slot>)...};
+}
+
+template <unsigned Count>
+std::array<const void*, Count> Operation_Table(
+    std::initializer_list<std::pair<unsigned, const void*>> documented) {
+  std::array<const void*, Count> table = Traps(std::make_integer_sequence<unsigned, Count>());
+  for (const auto& [slot, function] : documented) table[slot] = function;
+  return table;
+}
+
+
+}  // namespace
+
+const Entry* Script_Slot_Functions(unsigned& count) {
+  static const Entry entries[] = {
+      {layout::Slot_Set_Object_Position, reinterpret_cast<const void*>(&Set_Object_Position)},
+      {layout::Slot_Destroy_Object, reinterpret_cast<const void*>(&Destroy_Object)},
+      {layout::Slot_Is_Valid_Object, reinterpret_cast<const void*>(&Is_Valid_Object)},
+      {layout::Slot_Set_Movement_Enabled, reinterpret_cast<const void*>(&Set_Movement_Enabled)},
+      {layout::Slot_Apply_Damage, reinterpret_cast<const void*>(&Apply_Damage)},
+      {layout::Slot_Give_Points, reinterpret_cast<const void*>(&Give_Points)},
+      {layout::Slot_Give_Credits, reinterpret_cast<const void*>(&Give_Credits)},
+  };
+  count = sizeof entries / sizeof entries[0];
+  return entries;
+}
+
+const void* Enable_Collisions_Function() { return reinterpret_cast<const void*>(&Enable_Collisions); }
+const void* Find_Player_Function() { return reinterpret_cast<const void*>(&Find_Player); }
+const void* Find_Definition_By_Name_Function() {
+  return reinterpret_cast<const void*>(&Find_Definition_By_Name);
+}
+const void* Reinit_Soldier_Function() {
+  return reinterpret_cast<const void*>(&Reinit_Soldier_From_Definition);
+}
+const void* Toggle_Fly_Mode_Function() { return reinterpret_cast<const void*>(&Toggle_Fly_Mode); }
+
+const void* const* Record_Operations() {
+  static const auto table = Operation_Table<layout::Record_Operations>(
+      {{layout::Record_Set_Points, reinterpret_cast<const void*>(&Set_Points)},
+       {layout::Record_Set_Credits, reinterpret_cast<const void*>(&Set_Credits)}});
+  return table.data();
+}
+
+const void* const* Object_Operations() {
+  static const auto table = Operation_Table<layout::Object_Operations>(
+      {{layout::Object_As_Vehicle, reinterpret_cast<const void*>(&As_Vehicle)},
+       {layout::Object_Finish_Reinit, reinterpret_cast<const void*>(&Finish_Reinit)},
+       {layout::Object_As_Soldier, reinterpret_cast<const void*>(&As_Soldier)}});
+  return table.data();
+}
+
+const void* const* Definition_Operations() {
+  static const auto table = Operation_Table<layout::Definition_Operations>(
+      {{layout::Definition_Get_Class_Id, reinterpret_cast<const void*>(&Get_Class_Id)}});
+  return table.data();
+}
+
+const void* const* Plain_Operations() {
+  static const auto table = Operation_Table<4>({});
+  return table.data();
+}
+
+}  // namespace standin::world
