@@ -106,6 +106,25 @@ void World::Refresh_Soldier(Player& player) {
   player.soldier->Put_Pointer(layout::Soldier_Vehicle, vehicle);
 }
 
+void World::End_Frame() {
+  for (Player& player : players_) {
+    if (!player.removal_pending) continue;
+    player.removal_pending = false;
+    player.life = Life::Removed;
+    if (Vehicle* vehicle = player.vehicle) {
+      vehicle->seats[static_cast<std::size_t>(player.seat)] = nullptr;
+      player.vehicle = nullptr;
+      player.seat = -1;
+      Refresh_Occupants(*vehicle);
+      Refresh_Soldier(player);
+    }
+  }
+  for (Vehicle& vehicle : vehicles_) {
+    if (vehicle.removal_pending) vehicle.life = Life::Removed;
+    vehicle.removal_pending = false;
+  }
+}
+
 Player* World::Find_Player(int id) {
   for (Player& player : players_) {
     if (player.id == id) return &player;

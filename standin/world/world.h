@@ -42,6 +42,7 @@ struct Player {
   Vehicle* vehicle = nullptr;
   int seat = -1;
   Life life = Life::Alive;
+  bool removal_pending = false;  // Destroy_Object takes effect at the end of the frame
   Player_Quirks quirks;
   // Host memory: record -> holder -> soldier object -> PlayerData -> name.
   std::unique_ptr<Host_Object> record, holder, soldier, player_data;
@@ -53,6 +54,7 @@ struct Vehicle {
   Position position;
   std::vector<Player*> seats;  // seat 0 is the driver
   Life life = Life::Alive;
+  bool removal_pending = false;
   bool occupant_array_missing = false;  // a positive count over a null array
   std::unique_ptr<Host_Object> object;
   std::vector<std::uint32_t> occupants;  // the host's occupant array of object handles
@@ -96,6 +98,10 @@ class World {
 
   // Describes a handle for the call log: "soldier 3", "vehicle 1", "preset Soldier_A".
   std::string Describe(const void* handle);
+
+  // Ends the frame: objects destroyed during it are removed now, as the host defers
+  // removal, so a command still sees the object it destroyed until it returns.
+  void End_Frame();
 
   // Rewrites a vehicle's occupant array and count after a seat changed.
   void Refresh_Occupants(Vehicle& vehicle);

@@ -90,18 +90,8 @@ STANDIN_HOST_ENTRY void HOST_CDECL Enable_Collisions(void* soldier) {
 
 STANDIN_HOST_ENTRY void HOST_CDECL Destroy_Object(void* object) {
   Log("Destroy_Object(" + Describe(object) + ")");
-  World* world = Active_World();
-  if (Player* player = Soldier_Player(object)) {
-    player->life = Life::Removed;
-    if (Vehicle* vehicle = player->vehicle) {
-      vehicle->seats[player->seat] = nullptr;
-      player->vehicle = nullptr;
-      player->seat = -1;
-      world->Refresh_Occupants(*vehicle);
-      world->Refresh_Soldier(*player);
-    }
-  }
-  if (Vehicle* vehicle = Vehicle_At(object)) vehicle->life = Life::Removed;
+  if (Player* player = Soldier_Player(object)) player->removal_pending = true;
+  if (Vehicle* vehicle = Vehicle_At(object)) vehicle->removal_pending = true;
 }
 
 STANDIN_HOST_ENTRY std::int32_t HOST_CDECL Is_Valid_Object(void* object) {

@@ -1,7 +1,6 @@
 #include "fake_host.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <set>
 
@@ -9,6 +8,7 @@
 #include "host/engine_addresses.h"
 #include "host/host_addresses.h"
 #include "host/script_commands.h"
+#include "standin/console_format.h"
 
 namespace fake_host {
 
@@ -46,13 +46,12 @@ void* HOST_CDECL Host_Alloc(std::uint32_t bytes) { return Allocate(bytes, false)
 void* HOST_CDECL Host_Alloc_Array(std::uint32_t bytes) { return Allocate(bytes, true); }
 void HOST_CDECL Host_Free(void* block) { Release(block); }
 
+// The host's own conventions: "%ls" is 16-bit text, whatever wchar_t is here.
 int HOST_CDECL Console_Output(const char* format, ...) {
-  char line[1024];
   va_list arguments;
   va_start(arguments, format);
-  std::vsnprintf(line, sizeof line, format, arguments);
+  Console_Lines().push_back(standin::Format_Console_Text(format, arguments));
   va_end(arguments);
-  Console_Lines().push_back(line);
   return 0;
 }
 

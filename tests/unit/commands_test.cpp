@@ -1,0 +1,229 @@
+// The ten commands against the stand-in's world of players, bound straight into the
+// plug-in: exact host calls (floats by their bits), exact console lines, and every host
+// block back before the command returns.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "commands/player_state_commands.h"
+#include "commands/score_commands.h"
+#include "fake_host.h"
+#include "standin/world/world.h"
+#include "world_host.h"
+
+namespace {
+
+using namespace commands;
+using Lines = std::vector<std::string>;
+
+class CommandsTest : public ::testing::Test {
+ protected:
+  CommandsTest() : host_(standin::world::World::Default()) {}
+
+  // Runs a command as the host's call of its Activate does, and returns what it printed.
+  template <typename Command>
+  Lines Run(const char* arguments) {
+    fake_host::Console_Lines().clear();
+    Run_Command(arguments, Command::Usage, &Command::Run);
+    EXPECT_EQ(fake_host::Heap().live, 0) << Command::Name << " '" << arguments << "'";
+    EXPECT_TRUE(fake_host::Heap().errors.empty());
+    return fake_host::Console_Lines();
+  }
+
+  standin::world::Player& Player(int id) { return *host_.world().Find_Player(id); }
+
+  world_host::Bound_World host_;
+};
+
+TEST_F(CommandsTest, GivePointsAndRefundAddAndConfirm) {
+  EXPECT_EQ(Run<ConsoleCommand_givepoints>("3 50"), Lines{"Zoë has been given 50.000000 points.\n"});
+  EXPECT_EQ(host_.Take_Actions(), Lines{"Give_Points(soldier 3, 50 [0x42480000], 0)"});
+  EXPECT_EQ(Player(3).points, 50.0f);
+
+  EXPECT_EQ(Run<ConsoleCommand_refund>("4 0.1 ignored words"),
+            Lines{"Ярослав has been refunded 0.100000 credits.\n"});
+  EXPECT_EQ(host_.Take_Actions(), Lines{"Give_Credits(soldier 4, 0.1 [0x3DCCCCCD], 0)"});
+
+  // More digits than a float holds: handed over and printed as the nearest float.
+  EXPECT_EQ(Run<ConsoleCommand_givepoints>("1 16777217"),
+            Lines{"Havoc has been given 16777216.000000 points.\n"});
+  EXPECT_EQ(Run<ConsoleCommand_refund>("1 lots"), Lines{"Havoc has been refunded 0.000000 credits.\n"});
+  EXPECT_EQ(Run<ConsoleCommand_givepoints>("1 -5"), Lines{"Havoc has been given -5.000000 points.\n"});
+}
+
+TEST_F(CommandsTest, NoSuchPlayerStillConfirmsWithNone) {
+  EXPECT_EQ(Run<ConsoleCommand_givepoints>("99 5"), Lines{"None has been given 5.000000 points.\n"});
+  EXPECT_EQ(Run<ConsoleCommand_setcredits>("99 5"),
+            Lines{"None's credits has been set to 5.000000.\n"});
+  EXPECT_EQ(Run<ConsoleCommand_teleport>("99 1 2 3"),
+            Lines{"None has been moved to 1.000000 2.000000 3.000000\n"});
+  EXPECT_EQ(host_.Take_Actions(), Lines{});
+}
+
+TEST_F(CommandsTest, SetPointsAndCreditsReplaceOnTheRecord) {
+  EXPECT_EQ(Run<ConsoleCommand_setpoints>("1 75.5"),
+            Lines{"Havoc's points has been set to 75.500000.\n"});
+  EXPECT_EQ(Run<ConsoleCommand_setcredits>("1 10"), Lines{"Havoc's credits has been set to 10.000000.\n"});
+  EXPECT_EQ(host_.Take_Actions(),
+            (Lines{"Set_Points(record 1, 75.5 [0x42970000])", "Set_Credits(record 1, 10 [0x41200000])"}));
+  EXPECT_EQ(Player(1).points, 75.5f);
+  EXPECT_EQ(Player(1).credits, 10.0f);
+}
+
+// The record's id comes from the whole text: a first word made only of a tab reads as
+// 0 for the name but the whole text reads as the number after it.
+TEST_F(CommandsTest, SetCreditsTakesTheRecordIdFromTheWholeText) {
+  EXPECT_EQ(Run<ConsoleCommand_setcredits>("\t 3 500"),
+            Lines{"None's credits has been set to 3.000000.\n"});
+  EXPECT_EQ(host_.Take_Actions(), Lines{"Set_Credits(record 3, 3 [0x40400000])"});
+}
+
+TEST_F(CommandsTest, TeleportNeedsThreeCoordinatesAndIgnoresMore) {
+  EXPECT_EQ(Run<ConsoleCommand_teleport>("1 10 20"), Lines{});
+  EXPECT_EQ(Run<ConsoleCommand_teleport>("1 10 20 30.25 40"),
+            Lines{"Havoc has been moved to 10.000000 20.000000 30.250000\n"});
+  EXPECT_EQ(host_.Take_Actions(),
+            Lines{"Set_Object_Position(soldier 1, 10 [0x41200000], 20 [0x41A00000], 30.25 "
+                  "[0x41F20000])"});
+  EXPECT_EQ(Player(1).position.z, 30.25f);
+}
+
+TEST_F(CommandsTest, FreezeAndUnfreezeAreSilent) {
+  EXPECT_EQ(Run<ConsoleCommand_freeze>("3 and more words"), Lines{});
+  EXPECT_TRUE(Player(3).frozen);
+  EXPECT_EQ(Run<ConsoleCommand_unfreeze>("3"), Lines{});
+  EXPECT_FALSE(Player(3).frozen);
+  EXPECT_EQ(Run<ConsoleCommand_freeze>("42"), Lines{});
+  EXPECT_EQ(host_.Take_Actions(),
+            (Lines{"Set_Movement_Enabled(soldier 3, 0)", "Set_Movement_Enabled(soldier 3, 1)"}));
+}
+
+TEST_F(CommandsTest, FlymodeTogglesThenRestoresCollisions) {
+  EXPECT_EQ(Run<ConsoleCommand_flymode>("77"), Lines{"Error: Player not found.\n"});
+  EXPECT_EQ(Run<ConsoleCommand_flymode>("1"), Lines{"Flying mode toggled for player Havoc.\n"});
+  EXPECT_EQ(host_.Take_Actions(), (Lines{"Toggle_Fly_Mode(soldier 1)", "Enable_Collisions(soldier 1)"}));
+  EXPECT_TRUE(Player(1).flying);
+  host_.Clear_Slot(88);  // the extension library had no New_Enable_Collisions
+  Run<ConsoleCommand_flymode>("1");
+  EXPECT_EQ(host_.Take_Actions(), Lines{"Toggle_Fly_Mode(soldier 1)"});
+  EXPECT_FALSE(Player(1).flying);
+}
+
+TEST_F(CommandsTest, KillplayerOnFootDriverAndPassenger) {
+  EXPECT_EQ(Run<ConsoleCommand_kill>("1"), Lines{"Havoc has been force-killed.\n"});
+  EXPECT_EQ(host_.Take_Actions(),
+            Lines{"Apply_Damage(soldier 1, 99999 [0x47C34F80], \"Death\", null)"});
+  EXPECT_EQ(Player(1).life, standin::world::Life::Killed);
+
+  // A passenger is removed; the vehicle is left alone.
+  EXPECT_EQ(Run<ConsoleCommand_kill>("3"), Lines{"Zoë has been force-killed.\n"});
+  EXPECT_EQ(host_.Take_Actions(), Lines{"Destroy_Object(soldier 3)"});
+
+  // The driver takes the vehicle down, then is removed.
+  EXPECT_EQ(Run<ConsoleCommand_kill>("2 with words after"), Lines{"Sydney has been force-killed.\n"});
+  EXPECT_EQ(host_.Take_Actions(),
+            (Lines{"Apply_Damage(vehicle 1, 99999 [0x47C34F80], \"Death\", null)",
+                   "Destroy_Object(soldier 2)"}));
+  EXPECT_EQ(host_.world().Vehicles()[0].life, standin::world::Life::Killed);
+
+  // Once the host has removed the object, the player has no name and no usable object.
+  host_.world().End_Frame();
+  EXPECT_EQ(Player(3).life, standin::world::Life::Removed);
+  EXPECT_EQ(Run<ConsoleCommand_flymode>("3"), Lines{"Flying mode toggled for player None.\n"});
+  EXPECT_EQ(host_.Take_Actions(), Lines{});
+
+  EXPECT_EQ(Run<ConsoleCommand_kill>("  abc"), Lines{"None has been force-killed.\n"});
+  EXPECT_EQ(host_.Take_Actions(), Lines{});
+}
+
+TEST_F(CommandsTest, ChangecharacterOnlyRebuildsASoldierOnFootIntoACharacter) {
+  EXPECT_EQ(Run<ConsoleCommand_changecharacter>("1 Sniper Engineer"), Lines{});
+  EXPECT_EQ(host_.Take_Actions(),
+            (Lines{"Find_Definition_By_Name(\"Sniper\", 1)",
+                   "Reinit_Soldier_From_Definition(soldier 1, preset Sniper)",
+                   "Finish_Reinit(soldier 1)"}));
+  EXPECT_EQ(Player(1).preset, "Sniper");
+
+  Run<ConsoleCommand_changecharacter>("2 Engineer");  // seated: the preset is not even looked up
+  Run<ConsoleCommand_changecharacter>("1 Buggy");     // no character
+  Run<ConsoleCommand_changecharacter>("1 Nobody");
+  Run<ConsoleCommand_changecharacter>("1");
+  EXPECT_EQ(host_.Take_Actions(),
+            (Lines{"Find_Definition_By_Name(\"Buggy\", 1)", "Find_Definition_By_Name(\"Nobody\", 1)"}));
+  EXPECT_EQ(Player(1).preset, "Sniper");
+}
+
+TEST_F(CommandsTest, EmptyAndBlankArguments) {
+  EXPECT_EQ(Run<ConsoleCommand_teleport>(""), Lines{"TELEPORT <id> <vector3>\n"});
+  EXPECT_EQ(Run<ConsoleCommand_kill>(""), Lines{"KILLPLAYER <id>\n"});
+  EXPECT_EQ(Run<ConsoleCommand_freeze>(nullptr), Lines{});
+  for (auto run : {&CommandsTest::Run<ConsoleCommand_givepoints>, &CommandsTest::Run<ConsoleCommand_refund>,
+                   &CommandsTest::Run<ConsoleCommand_setcredits>, &CommandsTest::Run<ConsoleCommand_setpoints>,
+                   &CommandsTest::Run<ConsoleCommand_teleport>, &CommandsTest::Run<ConsoleCommand_freeze>,
+                   &CommandsTest::Run<ConsoleCommand_unfreeze>, &CommandsTest::Run<ConsoleCommand_flymode>,
+                   &CommandsTest::Run<ConsoleCommand_changecharacter>}) {
+    EXPECT_EQ((this->*run)("   "), Lines{});
+  }
+  EXPECT_EQ(host_.Take_Calls(), Lines{});
+}
+
+TEST_F(CommandsTest, OddHostDataEndsInNeutralResults) {
+  standin::world::Player_Quirks no_name;
+  no_name.no_name = true;
+  host_.world().Add_Player(7, u"Ghost", "Soldier_A", no_name);
+  EXPECT_EQ(Run<ConsoleCommand_givepoints>("7 1"), Lines{"None has been given 1.000000 points.\n"});
+
+  standin::world::Player_Quirks no_holder;
+  no_holder.no_holder = true;
+  host_.world().Add_Player(8, u"Lost", "Soldier_A", no_holder);
+  EXPECT_EQ(Run<ConsoleCommand_flymode>("8"), Lines{"Error: Player not found.\n"});
+
+  // The driver of a vehicle whose occupant array is missing is no driver: removed only.
+  standin::world::Vehicle& vehicle = host_.world().Add_Vehicle("Buggy", 1);
+  vehicle.occupant_array_missing = true;
+  host_.world().Seat(host_.world().Add_Player(9, u"Ace", "Soldier_A"), vehicle, 0);
+  host_.Take_Calls();
+  EXPECT_EQ(Run<ConsoleCommand_kill>("9"), Lines{"Ace has been force-killed.\n"});
+  EXPECT_EQ(host_.Take_Actions(), Lines{"Destroy_Object(soldier 9)"});
+  EXPECT_TRUE(host_.world().Errors().empty());
+}
+
+TEST_F(CommandsTest, TypicalLinesTakeAtMostTwoHostBlocks) {
+  struct Case {
+    void (*run)(const char*);
+    const char* text;
+  };
+  const Case cases[] = {
+      {&ConsoleCommand_givepoints::Run, "1 50"},     {&ConsoleCommand_refund::Run, "1 50"},
+      {&ConsoleCommand_setcredits::Run, "1 50"},     {&ConsoleCommand_setpoints::Run, "1 50"},
+      {&ConsoleCommand_teleport::Run, "1 1 2 3"},    {&ConsoleCommand_freeze::Run, "1"},
+      {&ConsoleCommand_unfreeze::Run, "1"},          {&ConsoleCommand_flymode::Run, "1"},
+      {&ConsoleCommand_changecharacter::Run, "1 Soldier_A"}, {&ConsoleCommand_kill::Run, "1"},
+  };
+  for (const Case& c : cases) {
+    fake_host::Heap().allocations = 0;
+    Run_Command(c.text, "", c.run);
+    EXPECT_LE(fake_host::Heap().allocations, 2) << c.text;
+    EXPECT_EQ(fake_host::Heap().live, 0) << c.text;
+  }
+}
+
+// Build 4: no engine functions and no console print. Every command finds no player,
+// calls nothing and prints nothing.
+TEST(CommandsWithoutEngine, EveryCommandIsHarmless) {
+  world_host::Bound_World host(standin::world::World::Default(), false);
+  for (auto run : {&ConsoleCommand_givepoints::Run, &ConsoleCommand_refund::Run,
+                   &ConsoleCommand_setcredits::Run, &ConsoleCommand_setpoints::Run,
+                   &ConsoleCommand_teleport::Run, &ConsoleCommand_freeze::Run,
+                   &ConsoleCommand_unfreeze::Run, &ConsoleCommand_flymode::Run,
+                   &ConsoleCommand_changecharacter::Run, &ConsoleCommand_kill::Run}) {
+    Run_Command("1 2 3 4", "", run);
+    Run_Command("", "usage\n", run);
+  }
+  EXPECT_EQ(host.Take_Calls(), Lines{});
+  EXPECT_EQ(fake_host::Console_Lines(), Lines{});
+  EXPECT_EQ(fake_host::Heap().live, 0);
+}
+
+}  // namespace
