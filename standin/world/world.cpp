@@ -94,11 +94,13 @@ void World::Refresh_Occupants(Vehicle& vehicle) {
   vehicle.occupants.clear();
   for (Player* occupant : vehicle.seats) {
     const void* handle = occupant != nullptr ? occupant->soldier.get() : nullptr;
-    vehicle.occupants.push_back(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle)));
+    vehicle.occupants.push_back(
+        static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle)));
   }
   const void* array = vehicle.occupant_array_missing ? nullptr : vehicle.occupants.data();
   vehicle.object->Put_Pointer(layout::Vehicle_Occupants, array);
-  vehicle.object->Put(layout::Vehicle_Occupant_Count, static_cast<std::int32_t>(vehicle.seats.size()));
+  vehicle.object->Put(layout::Vehicle_Occupant_Count,
+                      static_cast<std::int32_t>(vehicle.seats.size()));
 }
 
 void World::Refresh_Soldier(Player& player) {

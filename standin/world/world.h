@@ -93,6 +93,9 @@ class World {
 
   // Every host call the plug-in made, one line each, floats with their exact bits.
   std::vector<std::string>& Calls() { return calls_; }
+  // Benchmarks measure the plug-in, not the log: they switch it off.
+  void Set_Logging(bool on) { logging_ = on; }
+  bool Logging() const { return logging_; }
   // Calls the plug-in should never make (an operation slot nobody documented).
   std::vector<std::string>& Errors() { return errors_; }
 
@@ -114,6 +117,7 @@ class World {
   std::deque<Preset> presets_;
   std::vector<std::string> calls_;
   std::vector<std::string> errors_;
+  bool logging_ = true;
 };
 
 // The world the host functions act on; set by the server that owns it.

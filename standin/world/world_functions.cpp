@@ -1,7 +1,7 @@
 #include "standin/world/world_functions.h"
 
-#include <cstdio>
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <string>
@@ -24,8 +24,11 @@ std::string Float_Text(float value) {
   return text;
 }
 
-void Log(const std::string& call) {
-  if (World* world = Active_World()) world->Calls().push_back(call);
+// The call's text is only built when the world keeps a log.
+template <typename Text>
+void Log(Text text) {
+  World* world = Active_World();
+  if (world != nullptr && world->Logging()) world->Calls().push_back(text());
 }
 
 std::string Describe(const void* handle) {
@@ -46,15 +49,17 @@ Vehicle* Vehicle_At(const void* object) {
 // --- engine functions -------------------------------------------------------------
 
 STANDIN_HOST_ENTRY void* HOST_CDECL Find_Player(std::int32_t id) {
-  Log("Find_Player(" + std::to_string(id) + ")");
+  Log([&] { return "Find_Player(" + std::to_string(id) + ")"; });
   World* world = Active_World();
   Player* player = world != nullptr ? world->Find_Player(id) : nullptr;
   return player != nullptr ? static_cast<void*>(player->record.get()) : nullptr;
 }
 
 STANDIN_HOST_ENTRY void* HOST_CDECL Find_Definition_By_Name(const char* name, std::int32_t flag) {
-  Log("Find_Definition_By_Name(\"" + std::string(name != nullptr ? name : "(null)") + "\", " +
-      std::to_string(flag) + ")");
+  Log([&] {
+    return "Find_Definition_By_Name(\"" + std::string(name != nullptr ? name : "(null)") + "\", " +
+           std::to_string(flag) + ")";
+  });
   World* world = Active_World();
   Preset* preset = world != nullptr && name != nullptr ? world->Find_Preset(name) : nullptr;
   return preset != nullptr ? static_cast<void*>(preset->definition.get()) : nullptr;
@@ -62,7 +67,10 @@ STANDIN_HOST_ENTRY void* HOST_CDECL Find_Definition_By_Name(const char* name, st
 
 STANDIN_HOST_ENTRY void HOST_THISCALL Reinit_Soldier_From_Definition(void* soldier,
                                                                      void* definition) {
-  Log("Reinit_Soldier_From_Definition(" + Describe(soldier) + ", " + Describe(definition) + ")");
+  Log([&] {
+    return "Reinit_Soldier_From_Definition(" + Describe(soldier) + ", " + Describe(definition) +
+           ")";
+  });
   World* world = Active_World();
   Player* player = Soldier_Player(soldier);
   Preset* preset = world != nullptr ? world->Preset_Of_Definition(definition) : nullptr;
@@ -70,48 +78,54 @@ STANDIN_HOST_ENTRY void HOST_THISCALL Reinit_Soldier_From_Definition(void* soldi
 }
 
 STANDIN_HOST_ENTRY void HOST_THISCALL Toggle_Fly_Mode(void* soldier) {
-  Log("Toggle_Fly_Mode(" + Describe(soldier) + ")");
+  Log([&] { return "Toggle_Fly_Mode(" + Describe(soldier) + ")"; });
   if (Player* player = Soldier_Player(soldier)) player->flying = !player->flying;
 }
 
 // --- script-table slots -----------------------------------------------------------
 
 STANDIN_HOST_ENTRY void HOST_CDECL Set_Object_Position(void* object, const float* position) {
-  Log("Set_Object_Position(" + Describe(object) + ", " + Float_Text(position[0]) + ", " +
-      Float_Text(position[1]) + ", " + Float_Text(position[2]) + ")");
+  Log([&] {
+    return "Set_Object_Position(" + Describe(object) + ", " + Float_Text(position[0]) + ", " +
+           Float_Text(position[1]) + ", " + Float_Text(position[2]) + ")";
+  });
   Position to{position[0], position[1], position[2]};
   if (Player* player = Soldier_Player(object)) player->position = to;
   if (Vehicle* vehicle = Vehicle_At(object)) vehicle->position = to;
 }
 
 STANDIN_HOST_ENTRY void HOST_CDECL Enable_Collisions(void* soldier) {
-  Log("Enable_Collisions(" + Describe(soldier) + ")");
+  Log([&] { return "Enable_Collisions(" + Describe(soldier) + ")"; });
 }
 
 STANDIN_HOST_ENTRY void HOST_CDECL Destroy_Object(void* object) {
-  Log("Destroy_Object(" + Describe(object) + ")");
+  Log([&] { return "Destroy_Object(" + Describe(object) + ")"; });
   if (Player* player = Soldier_Player(object)) player->removal_pending = true;
   if (Vehicle* vehicle = Vehicle_At(object)) vehicle->removal_pending = true;
 }
 
 STANDIN_HOST_ENTRY std::int32_t HOST_CDECL Is_Valid_Object(void* object) {
-  Log("Is_Valid_Object(" + Describe(object) + ")");
+  Log([&] { return "Is_Valid_Object(" + Describe(object) + ")"; });
   if (Player* player = Soldier_Player(object)) return player->life != Life::Removed;
   if (Vehicle* vehicle = Vehicle_At(object)) return vehicle->life != Life::Removed;
   return 0;
 }
 
 STANDIN_HOST_ENTRY void HOST_CDECL Set_Movement_Enabled(void* object, std::int32_t enabled) {
-  Log("Set_Movement_Enabled(" + Describe(object) + ", " + std::to_string(enabled) + ")");
+  Log([&] {
+    return "Set_Movement_Enabled(" + Describe(object) + ", " + std::to_string(enabled) + ")";
+  });
   if (Player* player = Soldier_Player(object)) player->frozen = enabled == 0;
 }
 
 // Anything hit for at least its full health dies; the world's objects all have 100.
 STANDIN_HOST_ENTRY void HOST_CDECL Apply_Damage(void* object, float amount, const char* kind,
                                                 void* damager) {
-  Log("Apply_Damage(" + Describe(object) + ", " + Float_Text(amount) + ", \"" +
-      std::string(kind != nullptr ? kind : "(null)") + "\", " +
-      (damager == nullptr ? "null" : "non-null") + ")");
+  Log([&] {
+    return "Apply_Damage(" + Describe(object) + ", " + Float_Text(amount) + ", \"" +
+           std::string(kind != nullptr ? kind : "(null)") + "\", " +
+           (damager == nullptr ? "null" : "non-null") + ")";
+  });
   const bool lethal = amount >= 100.0f;
   if (Player* player = Soldier_Player(object); player != nullptr && lethal) {
     player->life = Life::Killed;
@@ -122,14 +136,18 @@ STANDIN_HOST_ENTRY void HOST_CDECL Apply_Damage(void* object, float amount, cons
 }
 
 STANDIN_HOST_ENTRY void HOST_CDECL Give_Points(void* object, float amount, std::int32_t flag) {
-  Log("Give_Points(" + Describe(object) + ", " + Float_Text(amount) + ", " +
-      std::to_string(flag) + ")");
+  Log([&] {
+    return "Give_Points(" + Describe(object) + ", " + Float_Text(amount) + ", " +
+           std::to_string(flag) + ")";
+  });
   if (Player* player = Soldier_Player(object)) player->points += amount;
 }
 
 STANDIN_HOST_ENTRY void HOST_CDECL Give_Credits(void* object, float amount, std::int32_t flag) {
-  Log("Give_Credits(" + Describe(object) + ", " + Float_Text(amount) + ", " +
-      std::to_string(flag) + ")");
+  Log([&] {
+    return "Give_Credits(" + Describe(object) + ", " + Float_Text(amount) + ", " +
+           std::to_string(flag) + ")";
+  });
   if (Player* player = Soldier_Player(object)) player->credits += amount;
 }
 
@@ -146,35 +164,39 @@ Player* Player_Of_Record(const void* record) {
 
 STANDIN_HOST_ENTRY void HOST_THISCALL Set_Points(void* record, float value) {
   Player* player = Player_Of_Record(record);
-  Log("Set_Points(record " + std::to_string(player ? player->id : -1) + ", " +
-      Float_Text(value) + ")");
+  Log([&] {
+    return "Set_Points(record " + std::to_string(player ? player->id : -1) + ", " +
+           Float_Text(value) + ")";
+  });
   if (player != nullptr) player->points = value;
 }
 
 STANDIN_HOST_ENTRY void HOST_THISCALL Set_Credits(void* record, float value) {
   Player* player = Player_Of_Record(record);
-  Log("Set_Credits(record " + std::to_string(player ? player->id : -1) + ", " +
-      Float_Text(value) + ")");
+  Log([&] {
+    return "Set_Credits(record " + std::to_string(player ? player->id : -1) + ", " +
+           Float_Text(value) + ")";
+  });
   if (player != nullptr) player->credits = value;
 }
 
 STANDIN_HOST_ENTRY void* HOST_THISCALL As_Vehicle(void* object) {
-  Log("As_Vehicle(" + Describe(object) + ")");
+  Log([&] { return "As_Vehicle(" + Describe(object) + ")"; });
   return Vehicle_At(object) != nullptr ? object : nullptr;
 }
 
 STANDIN_HOST_ENTRY void* HOST_THISCALL As_Soldier(void* object) {
-  Log("As_Soldier(" + Describe(object) + ")");
+  Log([&] { return "As_Soldier(" + Describe(object) + ")"; });
   Player* player = Soldier_Player(object);
   return player != nullptr && !player->quirks.not_a_soldier ? object : nullptr;
 }
 
 STANDIN_HOST_ENTRY void HOST_THISCALL Finish_Reinit(void* object) {
-  Log("Finish_Reinit(" + Describe(object) + ")");
+  Log([&] { return "Finish_Reinit(" + Describe(object) + ")"; });
 }
 
 STANDIN_HOST_ENTRY std::uint32_t HOST_THISCALL Get_Class_Id(void* definition) {
-  Log("Get_Class_Id(" + Describe(definition) + ")");
+  Log([&] { return "Get_Class_Id(" + Describe(definition) + ")"; });
   World* world = Active_World();
   Preset* preset = world != nullptr ? world->Preset_Of_Definition(definition) : nullptr;
   return preset != nullptr ? preset->class_id : 0;
@@ -203,7 +225,6 @@ std::array<const void*, Count> Operation_Table(
   return table;
 }
 
-
 }  // namespace
 
 const Entry* Script_Slot_Functions(unsigned& count) {
@@ -220,7 +241,9 @@ const Entry* Script_Slot_Functions(unsigned& count) {
   return entries;
 }
 
-const void* Enable_Collisions_Function() { return reinterpret_cast<const void*>(&Enable_Collisions); }
+const void* Enable_Collisions_Function() {
+  return reinterpret_cast<const void*>(&Enable_Collisions);
+}
 const void* Find_Player_Function() { return reinterpret_cast<const void*>(&Find_Player); }
 const void* Find_Definition_By_Name_Function() {
   return reinterpret_cast<const void*>(&Find_Definition_By_Name);

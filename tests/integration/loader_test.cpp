@@ -1,0 +1,142 @@
+// The plug-in as the ZORM loader sees it: the module entry, the loader records, and
+// which host builds make it take the script command table, on every build the host
+// comes in and on memory that tells no build.
+#include <algorithm>
+
+#include "tests/integration/test_support.h"
+
+namespace quillon_test {
+namespace {
+
+using standin::Host_Build;
+
+struct Host_Setup {
+  const char* label;
+  Host_Build build;
+  bool unreadable_probes;
+  bool sse;
+};
+
+const Host_Setup Host_Setups[] = {
+    {"Build0", Host_Build::Build_0, false, true},
+    {"Build0WithoutSse", Host_Build::Build_0, false, false},
+    {"Build1", Host_Build::Build_1, false, true},
+    {"Build4", Host_Build::Build_4, false, true},
+    {"UnknownBuild", Host_Build::None, false, true},
+    {"Build0UnreadableProbes", Host_Build::Build_0, true, true},
+    {"Build4UnreadableProbes", Host_Build::Build_4, true, true},
+};
+
+standin::Server_Options Options_For(const Host_Setup& setup) {
+  standin::Server_Options options;
+  options.build = setup.build;
+  options.unreadable_probes = setup.unreadable_probes;
+  options.sse = setup.sse;
+  return options;
+}
+
+void Expect_Inline_Text(const standin::Host_String_Contents& contents, const std::string& text) {
+  EXPECT_EQ(contents.problem, "");
+  EXPECT_EQ(contents.text, text);
+  EXPECT_EQ(contents.length, text.size());
+}
+
+class Loader_Test : public Plugin_Test, public ::testing::WithParamInterface<Host_Setup> {};
+
+TEST_P(Loader_Test, FillsTheLoaderRecordsAndTouchesNothingElse) {
+  standin::Server& server = Boot(Options_For(GetParam()));
+  ASSERT_TRUE(server.Module().Loaded());
+  EXPECT_EQ(server.Report().entry_result, 1);
+  EXPECT_TRUE(server.Report().check_version);
+  Expect_Inline_Text(server.Report().framework_version, "2.0.2");
+  EXPECT_EQ(server.Version_Report().Byte(standin::version_report::Flag), 0);
+  Expect_Inline_Text(server.Report().plugin_name, "Quillon Plugin");
+  Expect_Inline_Text(server.Report().plugin_version, "1.0");
+  EXPECT_EQ(server.Version_Report().Foreign_Changes(), std::vector<unsigned>());
+  EXPECT_EQ(server.Plugin_Info().Foreign_Changes(), std::vector<unsigned>());
+  ASSERT_FALSE(server.Operator_Lines().empty());
+  EXPECT_EQ(server.Operator_Lines()[0], "ZORM: Quillon Plugin 1.0 loaded (framework 2.0.2)\n");
+}
+
+TEST_P(Loader_Test, CreateScriptKnowsNoScriptType) {
+  standin::Server& server = Boot(Options_For(GetParam()));
+  ASSERT_TRUE(server.Module().Loaded());
+  for (const char* name : {"", "Quillon", "changecharacter", "M00_Disable_Physical_Collision"}) {
+    EXPECT_EQ(server.Exports().Create_Script(name), nullptr) << name;
+  }
+  EXPECT_EQ(server.Exports().Create_Script(nullptr), nullptr);
+}
+
+TEST_P(Loader_Test, TakesTheTableOnlyInARecognisedBuild) {
+  const Host_Setup& setup = GetParam();
+  standin::Server& server = Boot(Options_For(setup));
+  ASSERT_TRUE(server.Module().Loaded());
+  if (!Recognised(server.Options())) {
+    // No build, no host functions: the plug-in declines the table and stays quiet.
+    EXPECT_FALSE(server.Report().script_commands);
+    EXPECT_EQ(server.Table().Changed_Slots(), std::vector<unsigned>());
+    EXPECT_TRUE(server.Api().lookups.empty());
+    EXPECT_TRUE(server.Api().boxes.empty());
+    EXPECT_TRUE(server.Log().empty()) << "no registration and no console line";
+    EXPECT_EQ(server.Heap().Allocations(), 0u) << "no host allocator exists to call";
+    return;
+  }
+  EXPECT_TRUE(server.Report().script_commands);
+  EXPECT_EQ(server.Commands().Commands().size(), Command_Count);
+  EXPECT_EQ(server.Commands().Finalize_Count(), 1u);
+  if (setup.build == Host_Build::Build_4) {
+    EXPECT_EQ(server.Console().Printed(), std::vector<std::string>()) << "build 4 has no console";
+  } else {
+    EXPECT_EQ(server.Console().Printed(), std::vector<std::string>{Injected_Line});
+  }
+}
+
+TEST_P(Loader_Test, UnloadReleasesNothingAndCallsNoHostFunction) {
+  standin::Server& server = Boot(Options_For(GetParam()));
+  ASSERT_TRUE(server.Module().Loaded());
+  const std::size_t heap_events = server.Heap().Log().size();
+  const std::size_t console_events = server.Log().size();
+  server.Exports().Plugin_Unload();
+  EXPECT_EQ(server.Heap().Log().size(), heap_events);
+  EXPECT_EQ(server.Log().size(), console_events);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryHost, Loader_Test, ::testing::ValuesIn(Host_Setups),
+                         [](const ::testing::TestParamInfo<Host_Setup>& info) {
+                           return std::string(info.param.label);
+                         });
+
+using Module_Entry = Plugin_Test;
+
+#if defined(_WIN32)
+TEST_F(Module_Entry, ImportsOfTheWindowsFunctionsReachTheStandIn) {
+  standin::Server& server = Load_Only();
+  const std::vector<std::string>& redirected = server.Module().Redirected_Imports();
+  EXPECT_NE(std::find(redirected.begin(), redirected.end(), "GetProcAddress"), redirected.end());
+  EXPECT_NE(std::find(redirected.begin(), redirected.end(), "MessageBoxA"), redirected.end());
+}
+#else
+TEST_F(Module_Entry, SwitchesOffThreadNotificationsForItsOwnModule) {
+  standin::Server& server = Load_Only();
+  ASSERT_TRUE(server.Module().Loaded());
+  EXPECT_EQ(server.Api().disable_thread_calls,
+            std::vector<const void*>{server.Module().Handle()});
+}
+
+TEST_F(Module_Entry, OtherReasonsAndARepeatedAttachChangeNothing) {
+  standin::Server& server = Load_Only();
+  ASSERT_TRUE(server.Module().Loaded());
+  const std::uint64_t allocations = server.Heap().Allocations();
+  for (std::uint32_t reason : {0u, 2u, 3u}) {
+    EXPECT_EQ(server.Exports().Dll_Main(server.Module().Handle(), reason, nullptr), 1);
+  }
+  EXPECT_EQ(server.Api().disable_thread_calls.size(), 1u);
+  // A second attach finds the build resolved: no second start-up, no new host blocks.
+  EXPECT_EQ(server.Exports().Dll_Main(server.Module().Handle(), 1, nullptr), 1);
+  EXPECT_EQ(server.Heap().Allocations(), allocations);
+  EXPECT_TRUE(server.Log().empty());
+}
+#endif
+
+}  // namespace
+}  // namespace quillon_test

@@ -1,0 +1,80 @@
+// Registration of the ten console commands in the host's list.
+#include "tests/integration/test_support.h"
+
+namespace quillon_test {
+namespace {
+
+using standin::Console_Event;
+
+std::vector<std::string> Known_Names_Without(int left_out) {
+  std::vector<std::string> names;
+  for (int i = 0; i < static_cast<int>(Command_Count); ++i) {
+    if (i != left_out) names.push_back(Known_Commands[i].name);
+  }
+  return names;
+}
+
+// The number of the host allocation (counted from 1) that produced `block`.
+std::uint64_t Allocation_Ordinal(const standin::Host_Heap& heap, const void* block) {
+  std::uint64_t ordinal = 0;
+  for (const standin::Heap_Event& event : heap.Log()) {
+    if (event.kind == standin::Heap_Event::Allocate ||
+        event.kind == standin::Heap_Event::Allocate_Failed) {
+      ++ordinal;
+      if (event.kind == standin::Heap_Event::Allocate &&
+          event.block == reinterpret_cast<std::uintptr_t>(block)) {
+        return ordinal;
+      }
+    }
+  }
+  return 0;
+}
+
+using Registration = Plugin_Test;
+
+TEST_F(Registration, AppendsTenCommandsInOrderThenFinalizesThenSaysSo) {
+  standin::Server& server = Boot();
+  EXPECT_EQ(Registered_Names(server), Known_Names_Without(-1));
+  const standin::Console_Log& log = server.Log();
+  ASSERT_EQ(log.size(), Command_Count + 2);
+  for (unsigned i = 0; i < Command_Count; ++i) {
+    EXPECT_EQ(log[i].kind, Console_Event::Append) << i;
+    EXPECT_EQ(log[i].command, reinterpret_cast<std::uintptr_t>(server.Commands().Commands()[i]));
+  }
+  EXPECT_EQ(log[Command_Count].kind, Console_Event::Finalize);
+  EXPECT_EQ(log[Command_Count + 1].kind, Console_Event::Print);
+  EXPECT_EQ(log[Command_Count + 1].text, Injected_Line);
+}
+
+TEST_F(Registration, EachCommandIsAOnePointerBlockOfTheHostHeap) {
+  standin::Server& server = Boot();
+  for (void* command : server.Commands().Commands()) {
+    EXPECT_TRUE(server.Heap().Owns(command));
+    EXPECT_EQ(server.Heap().Size_Of(command), 4u);
+  }
+}
+
+TEST_F(Registration, AFailedAllocationLeavesOutOnlyThatCommand) {
+  // Find which host allocation made each command, then boot again with it failing.
+  std::vector<std::uint64_t> ordinals;
+  {
+    standin::Server& server = Boot();
+    for (void* command : server.Commands().Commands()) {
+      ordinals.push_back(Allocation_Ordinal(server.Heap(), command));
+    }
+  }
+  ASSERT_EQ(ordinals.size(), Command_Count);
+  for (int left_out : {0, 4, 9}) {
+    SCOPED_TRACE(Known_Commands[left_out].name);
+    standin::Server_Options options;
+    options.failing_allocations = {ordinals[static_cast<unsigned>(left_out)]};
+    standin::Server& server = Boot(options);
+    EXPECT_TRUE(server.Report().script_commands);
+    EXPECT_EQ(Registered_Names(server), Known_Names_Without(left_out));
+    EXPECT_EQ(server.Commands().Finalize_Count(), 1u);
+    EXPECT_EQ(server.Console().Printed(), std::vector<std::string>{Injected_Line});
+  }
+}
+
+}  // namespace
+}  // namespace quillon_test

@@ -1,0 +1,135 @@
+// Checks of the stand-in itself, so a failure elsewhere points at the plug-in: the
+// console formatter, the heap's books, the stack measurement of the command caller,
+// and the host image without any plug-in loaded.
+#include <gtest/gtest.h>
+
+#include <cstdarg>
+#include <cstring>
+
+#include "standin/command_caller.h"
+#include "standin/console_format.h"
+#include "standin/host_heap.h"
+#include "standin/server.h"
+
+namespace quillon_test {
+namespace {
+
+std::string Format(const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  std::string text = standin::Format_Console_Text(format, arguments);
+  va_end(arguments);
+  return text;
+}
+
+TEST(Stand_In_Formatter, PrintsLikeTheHostConsole) {
+  EXPECT_EQ(Format("%ls has been given %f points.\n", u"Zo\u00EB", static_cast<double>(50.0f)),
+            "Zo\xC3\xAB has been given 50.000000 points.\n");
+  EXPECT_EQ(Format("%ls|%ls", u"\U0001D11E", u"\xD800x"), "\xF0\x9D\x84\x9E|\xEF\xBF\xBDx");
+  EXPECT_EQ(Format("%d %u %x %c %s %% %5.1f|%-4d|", -3, 7u, 255u, 'q', "t", 2.25, 9),
+            "-3 7 ff q t %   2.2|9   |");
+  EXPECT_EQ(Format("%s %ls", static_cast<const char*>(nullptr),
+                   static_cast<const char16_t*>(nullptr)),
+            "(null) (null)");
+  EXPECT_EQ(Format("100%y %d%", 4), "100%y 4%");
+}
+
+TEST(Stand_In_Heap, KeepsBooksAndCatchesForeignReleases) {
+  standin::Host_Heap heap;
+  heap.Fail_Allocation(2);
+  void* first = heap.Allocate(8);
+  EXPECT_EQ(heap.Allocate(8), nullptr);
+  void* third = heap.Allocate(0);
+  EXPECT_EQ(heap.Live_Blocks(), 2u);
+  EXPECT_EQ(heap.Live_Bytes(), 8u);
+  heap.Release(first);
+  heap.Release(first);
+  int on_the_stack = 0;
+  heap.Release(&on_the_stack);
+  heap.Release(nullptr);
+  EXPECT_EQ(heap.Errors().size(), 2u);
+  EXPECT_TRUE(heap.Owns(third));
+  EXPECT_EQ(heap.Allocations(), 3u);
+  EXPECT_EQ(heap.Releases(), 1u);
+}
+
+struct Probe {
+  int value;
+};
+
+std::uintptr_t Last_Argument_Address = 0;
+
+__attribute__((noinline, thiscall)) int Thiscall_Adds(Probe* self, int amount) {
+  Last_Argument_Address = reinterpret_cast<std::uintptr_t>(&amount);
+  return self->value + amount;
+}
+
+__attribute__((noinline, cdecl)) int Cdecl_Adds(Probe* self, int amount) {
+  return self->value + amount;
+}
+
+TEST(Stand_In_Caller, MeasuresWhatTheCalleeRemovesAndAlignsAsAsked) {
+  Probe probe = {40};
+  for (unsigned skew : {0u, 4u, 8u, 12u}) {
+    const standin::Host_Call member = standin::Call_Host_Style(
+        reinterpret_cast<const void*>(&Thiscall_Adds), &probe, {2}, skew);
+    EXPECT_EQ(member.result, 42u);
+    EXPECT_EQ(member.popped, 4);
+    // The stack argument sits where the stack pointer was at the call.
+    EXPECT_EQ((Last_Argument_Address + skew) % 16, 0u) << skew;
+  }
+  const standin::Host_Call plain = standin::Call_Host_Style(
+      reinterpret_cast<const void*>(&Cdecl_Adds), standin::Cdecl_Ecx(), {standin::Word(&probe), 5});
+  EXPECT_EQ(plain.result, 45u);
+  EXPECT_EQ(plain.popped, 0);
+}
+
+TEST(Stand_In_Host, PlaysTheHostFunctionsWithoutAPlugin) {
+  standin::Server server;
+  EXPECT_FALSE(server.Load_Module("no-such-plugin.module"));
+  const auto* signature = reinterpret_cast<const std::uint8_t*>(0x78CE49);
+  EXPECT_EQ(std::memcmp(signature, standin::Build_Signature, standin::Signature_Length), 0);
+  EXPECT_EQ(*reinterpret_cast<const std::uint8_t*>(0x84F702), 1);
+
+  const standin::Host_Call allocation =
+      standin::Call_Host_Style(reinterpret_cast<const void*>(0x672B70), nullptr, {24});
+  void* block = reinterpret_cast<void*>(static_cast<std::uintptr_t>(allocation.result));
+  EXPECT_TRUE(server.Heap().Owns(block));
+  standin::Call_Host_Style(reinterpret_cast<const void*>(0x672C80), nullptr, {allocation.result});
+  EXPECT_FALSE(server.Heap().Owns(block));
+
+  const char* format = "%ls=%d\n";
+  const char16_t* name = u"id";
+  const standin::Host_Call print = standin::Call_Host_Style(
+      reinterpret_cast<const void*>(0x428B50), nullptr,
+      {standin::Word(format), standin::Word(name), 7});
+  EXPECT_EQ(print.popped, 0);
+  EXPECT_EQ(server.Console().Printed(), std::vector<std::string>{"id=7\n"});
+
+  void* command = reinterpret_cast<void*>(0x1234);
+  void* const* element = &command;
+  const standin::Host_Call add =
+      standin::Call_Host_Style(reinterpret_cast<const void*>(0x428FE0),
+                               reinterpret_cast<const void*>(0x81D098), {standin::Word(element)});
+  EXPECT_EQ(add.popped, 4) << "Add_Console_Command is a member function of the list";
+  EXPECT_EQ(server.Commands().Commands(), std::vector<void*>{command});
+  server.Commands().Drop_All();
+  server.Shutdown();
+}
+
+TEST(Stand_In_Host, AnUnknownBuildCarriesOnlyNearMisses) {
+  standin::Server_Options options;
+  options.build = standin::Host_Build::None;
+  standin::Server server(options);
+  EXPECT_FALSE(server.Load_Module("no-such-plugin.module"));
+  for (standin::Address probe : standin::Signature_Addresses) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(probe);
+    EXPECT_EQ(std::memcmp(bytes, standin::Build_Signature, standin::Signature_Length - 1), 0);
+    EXPECT_NE(bytes[standin::Signature_Length - 1],
+              standin::Build_Signature[standin::Signature_Length - 1]);
+  }
+  server.Shutdown();
+}
+
+}  // namespace
+}  // namespace quillon_test

@@ -1,0 +1,91 @@
+#include "tests/integration/test_support.h"
+
+namespace quillon_test {
+
+namespace {
+std::string& Path() {
+  static std::string path = QUILLON_PLUGIN_PATH;
+  return path;
+}
+}  // namespace
+
+const std::string& Plugin_Path() { return Path(); }
+void Set_Plugin_Path(const std::string& path) { Path() = path; }
+
+const Known_Command Known_Commands[Command_Count] = {
+    {"changecharacter",
+     "CHANGECHARACTER <id> <preset> - Changes a player into any character preset.\n",
+     "CHANGECHARACTER <id> <preset>\n"},
+    {"freeze", "FREEZE <id> - Completely immobilizes a player.\n", "FREEZE <id>\n"},
+    {"flymode", "FLYMODE <id> - Toggles flying on a player.\n", "FLYMODE <id>\n"},
+    {"givepoints", "GIVEPOINTS <id> <amount> - Give a player a specified amount of points.\n",
+     "GIVEPOINTS <id> <amount>\n"},
+    {"killplayer", "KILLPLAYER <id> - Automatically kills a specified player.\n",
+     "KILLPLAYER <id>\n"},
+    {"refund", "REFUND <id> <credits> - Give a player a specified amount of credits back.\n",
+     "REFUND <id> <credits>\n"},
+    {"setcredits", "SETCREDITS <id> <amount> - Set a player's credits to a specified amount.\n",
+     "SETCREDITS <id> <amount>\n"},
+    {"setpoints", "SETPOINTS <id> <amount> - Set a player's points to a specified amount.\n",
+     "SETPOINTS <id> <amount>\n"},
+    {"teleport", "TELEPORT <id> <vector3> - Move a player to a specific XYZ coordinate.\n",
+     "TELEPORT <id> <vector3>\n"},
+    {"unfreeze", "UNFREEZE <id> - Allows an immobilized player to move again.\n",
+     "UNFREEZE <id>\n"},
+};
+
+standin::Server& Plugin_Test::Load_Only(standin::Server_Options options) {
+  Finish();
+  server_ = std::make_unique<standin::Server>(std::move(options));
+  if (!server_->Load_Module(Plugin_Path())) {
+    ADD_FAILURE() << "the stand-in could not load " << Plugin_Path() << ": " << server_->Error();
+  }
+  return *server_;
+}
+
+standin::Server& Plugin_Test::Boot(standin::Server_Options options) {
+  standin::Server& server = Load_Only(std::move(options));
+  if (server.Module().Loaded()) server.Play_Loader();
+  return server;
+}
+
+void Plugin_Test::Finish() {
+  if (!server_) return;
+  server_->Shutdown();
+  EXPECT_EQ(server_->Heap().Errors(), std::vector<std::string>());
+  EXPECT_EQ(server_->Exports().Stack_Errors(), std::vector<std::string>());
+  EXPECT_EQ(server_->Call_Errors(), std::vector<std::string>());
+  EXPECT_EQ(server_->Commands().Errors(), std::vector<std::string>());
+  EXPECT_EQ(server_->Traps().Calls(), 0u) << "the plug-in used the loader object or callback";
+  server_.reset();
+}
+
+std::vector<standin::Lookup_Call> Extension_Lookups(const standin::Server& server) {
+  std::vector<standin::Lookup_Call> lookups;
+  for (const standin::Lookup_Call& call : server.Api().lookups) {
+    if (call.module == standin::Extension_Library::Module_Handle()) lookups.push_back(call);
+  }
+  return lookups;
+}
+
+std::vector<std::string> Registered_Names(standin::Server& server) {
+  std::vector<std::string> names;
+  for (void* command : server.Commands().Commands()) {
+    const char* name = server.Command_Text(command, standin::command_slot::Get_Name);
+    names.push_back(name != nullptr ? name : "(null)");
+  }
+  return names;
+}
+
+std::vector<std::string> Printed_Since(standin::Server& server, std::size_t first) {
+  const std::vector<std::string>& printed = server.Console().Printed();
+  if (first >= printed.size()) return {};
+  return std::vector<std::string>(printed.begin() + static_cast<std::ptrdiff_t>(first),
+                                  printed.end());
+}
+
+bool Recognised(const standin::Server_Options& options) {
+  return options.build != standin::Host_Build::None && !options.unreadable_probes;
+}
+
+}  // namespace quillon_test

@@ -1,0 +1,57 @@
+// Shared pieces of the integration tests: the plug-in under test, a fixture that
+// boots it in the stand-in server and checks the host's books afterwards, and the
+// commands as an operator knows them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "standin/server.h"
+
+namespace quillon_test {
+
+// The plug-in module the tests load.
+const std::string& Plugin_Path();
+void Set_Plugin_Path(const std::string& path);
+
+// A keyword with its help and usage lines, in registration order.
+struct Known_Command {
+  const char* name;
+  const char* help;
+  const char* usage;
+};
+constexpr unsigned Command_Count = 10;
+extern const Known_Command Known_Commands[Command_Count];
+
+constexpr const char* Injected_Line = "Console commands injected.\n";
+
+// Boots servers and, when each test ends, shuts the current one down and checks
+// what every test must leave clean: no release of an unknown block, no export or
+// command that unbalanced the stack, no misuse of the command list, no call of the
+// loader object or the destroy callback.
+class Plugin_Test : public ::testing::Test {
+ protected:
+  void TearDown() override { Finish(); }
+
+  // Shuts down any running server first. Fails the test if the plug-in cannot load.
+  standin::Server& Boot(standin::Server_Options options = {});
+  // Loads the module and runs its entry, without the loader sequence.
+  standin::Server& Load_Only(standin::Server_Options options = {});
+  void Finish();
+
+  std::unique_ptr<standin::Server> server_;
+};
+
+// The lookups the plug-in made in the extension library (other modules left out).
+std::vector<standin::Lookup_Call> Extension_Lookups(const standin::Server& server);
+// The names of the registered commands, in list order.
+std::vector<std::string> Registered_Names(standin::Server& server);
+// The plug-in's prints since `first` (an index into the print record).
+std::vector<std::string> Printed_Since(standin::Server& server, std::size_t first);
+// Whether the build is one the plug-in should recognise from its signature.
+bool Recognised(const standin::Server_Options& options);
+
+}  // namespace quillon_test
