@@ -48,7 +48,8 @@ const char* Parse_Directive(const char* at, Directive* directive, va_list* argum
     directive->width = va_arg(*arguments, int);
     ++at;
   } else {
-    while (*at >= '0' && *at <= '9') directive->width = (directive->width < 0 ? 0 : directive->width) * 10 + (*at++ - '0');
+    while (*at >= '0' && *at <= '9')
+      directive->width = (directive->width < 0 ? 0 : directive->width) * 10 + (*at++ - '0');
   }
   if (*at == '.') {
     ++at;
@@ -57,7 +58,8 @@ const char* Parse_Directive(const char* at, Directive* directive, va_list* argum
       directive->precision = va_arg(*arguments, int);
       ++at;
     } else {
-      while (*at >= '0' && *at <= '9') directive->precision = directive->precision * 10 + (*at++ - '0');
+      while (*at >= '0' && *at <= '9')
+        directive->precision = directive->precision * 10 + (*at++ - '0');
     }
   }
   while (*at != 0 && std::strchr("hlLzjt", *at) != nullptr) directive->length.push_back(*at++);
@@ -67,39 +69,43 @@ const char* Parse_Directive(const char* at, Directive* directive, va_list* argum
 }
 
 // Rebuilds the directive for the C library, with `length` as its length modifier.
-std::string Spec(const Directive& directive, const char* length, char conversion) {
-  std::string spec = "%" + directive.flags;
-  if (directive.width >= 0) spec += std::to_string(directive.width);
-  if (directive.precision >= 0) spec += "." + std::to_string(directive.precision);
-  return spec + length + conversion;
+std::string C_Directive(const Directive& directive, const char* length, char conversion) {
+  std::string c_directive = "%" + directive.flags;
+  if (directive.width >= 0) c_directive += std::to_string(directive.width);
+  if (directive.precision >= 0) c_directive += "." + std::to_string(directive.precision);
+  return c_directive + length + conversion;
 }
 
 template <typename Value>
-void Append_Formatted(std::string* out, const std::string& spec, Value value) {
+void Append_Formatted(std::string* out, const std::string& c_directive, Value value) {
   char small[128];
-  const int needed = std::snprintf(small, sizeof small, spec.c_str(), value);
+  const int needed = std::snprintf(small, sizeof small, c_directive.c_str(), value);
   if (needed < 0) return;
   if (static_cast<std::size_t>(needed) < sizeof small) {
     out->append(small, static_cast<std::size_t>(needed));
     return;
   }
   std::string large(static_cast<std::size_t>(needed) + 1, '\0');
-  std::snprintf(&large[0], large.size(), spec.c_str(), value);
+  std::snprintf(&large[0], large.size(), c_directive.c_str(), value);
   out->append(large.c_str(), static_cast<std::size_t>(needed));
 }
 
 void Append_Integer(std::string* out, const Directive& directive, va_list* arguments) {
   const bool is_signed = directive.conversion == 'd' || directive.conversion == 'i';
   if (directive.length == "ll" || directive.length == "j") {
-    const std::string spec = Spec(directive, "ll", directive.conversion);
-    if (is_signed) Append_Formatted(out, spec, va_arg(*arguments, long long));
-    else Append_Formatted(out, spec, va_arg(*arguments, unsigned long long));
+    const std::string c_directive = C_Directive(directive, "ll", directive.conversion);
+    if (is_signed)
+      Append_Formatted(out, c_directive, va_arg(*arguments, long long));
+    else
+      Append_Formatted(out, c_directive, va_arg(*arguments, unsigned long long));
     return;
   }
   // Every other length is 32 bits wide in the host's 32-bit world.
-  const std::string spec = Spec(directive, "", directive.conversion);
-  if (is_signed) Append_Formatted(out, spec, va_arg(*arguments, int));
-  else Append_Formatted(out, spec, va_arg(*arguments, unsigned int));
+  const std::string c_directive = C_Directive(directive, "", directive.conversion);
+  if (is_signed)
+    Append_Formatted(out, c_directive, va_arg(*arguments, int));
+  else
+    Append_Formatted(out, c_directive, va_arg(*arguments, unsigned int));
 }
 
 void Append_Text(std::string* out, const Directive& directive, va_list* arguments) {
@@ -115,7 +121,7 @@ void Append_Text(std::string* out, const Directive& directive, va_list* argument
     out->append(text);
     return;
   }
-  Append_Formatted(out, Spec(directive, "", 's'), text.c_str());
+  Append_Formatted(out, C_Directive(directive, "", 's'), text.c_str());
 }
 
 void Append_Character(std::string* out, const Directive& directive, va_list* arguments) {
@@ -126,21 +132,33 @@ void Append_Character(std::string* out, const Directive& directive, va_list* arg
   } else {
     text.push_back(static_cast<char>(value));
   }
-  Append_Formatted(out, Spec(directive, "", 's'), text.c_str());
+  Append_Formatted(out, C_Directive(directive, "", 's'), text.c_str());
 }
 
 // Appends one directive's output; false when the conversion is unknown.
 bool Append_Directive(std::string* out, const Directive& directive, va_list* arguments) {
   switch (directive.conversion) {
-    case 'd': case 'i': case 'u': case 'o': case 'x': case 'X':
+    case 'd':
+    case 'i':
+    case 'u':
+    case 'o':
+    case 'x':
+    case 'X':
       Append_Integer(out, directive, arguments);
       return true;
-    case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
+    case 'f':
+    case 'F':
+    case 'e':
+    case 'E':
+    case 'g':
+    case 'G':
+    case 'a':
+    case 'A':
       if (directive.length == "L") {
-        Append_Formatted(out, Spec(directive, "L", directive.conversion),
+        Append_Formatted(out, C_Directive(directive, "L", directive.conversion),
                          va_arg(*arguments, long double));
       } else {
-        Append_Formatted(out, Spec(directive, "", directive.conversion),
+        Append_Formatted(out, C_Directive(directive, "", directive.conversion),
                          va_arg(*arguments, double));
       }
       return true;
@@ -151,9 +169,9 @@ bool Append_Directive(std::string* out, const Directive& directive, va_list* arg
       Append_Character(out, directive, arguments);
       return true;
     case 'p':
-      Append_Formatted(out, "0x%08lx",
-                       static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(
-                           va_arg(*arguments, void*))));
+      Append_Formatted(
+          out, "0x%08lx",
+          static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(va_arg(*arguments, void*))));
       return true;
     case '%':
       out->push_back('%');

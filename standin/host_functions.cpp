@@ -56,8 +56,7 @@ void Bind_Host_Functions(Host_Image* image, Host_Build build, bool sse) {
   }
   if (bridge.sse_flag != 0) image->Write_Byte(bridge.sse_flag, sse ? 1 : 0);
   image->Write_Jump(Add_Console_Command, Code_Address(&Add_Console_Command_Entry));
-  image->Write_Jump(Finalize_Console_Commands,
-                    Code_Address(&Finalize_Console_Commands_Entry));
+  image->Write_Jump(Finalize_Console_Commands, Code_Address(&Finalize_Console_Commands_Entry));
 }
 
 void Write_Near_Miss_Signatures(Host_Image* image) {

@@ -18,7 +18,7 @@ constexpr Address Host_Page_Size = 0x1000;
 // Which build of the host executable the stand-in plays.
 enum class Host_Build { Build_0, Build_1, Build_4, None };
 
-// The short routine every known build carries at a build-specific address.
+// The short routine every known build carries, each build at an address of its own.
 constexpr unsigned Signature_Length = 19;
 constexpr std::uint8_t Build_Signature[Signature_Length] = {
     0x6A, 0x40, 0xFF, 0x74, 0x24, 0x0C, 0xFF, 0x74, 0x24, 0x0C,
@@ -27,8 +27,7 @@ constexpr std::uint8_t Build_Signature[Signature_Length] = {
 constexpr Address Signature_Build_0 = 0x78CE49;
 constexpr Address Signature_Build_1 = 0x78C6E9;
 constexpr Address Signature_Build_4 = 0x78790C;
-constexpr Address Signature_Addresses[] = {Signature_Build_0, Signature_Build_1,
-                                           Signature_Build_4};
+constexpr Address Signature_Addresses[] = {Signature_Build_0, Signature_Build_1, Signature_Build_4};
 
 // Per-build addresses of the memory and console bridge; 0 where the build has none.
 struct Bridge_Addresses {
@@ -73,8 +72,38 @@ constexpr const Engine_Addresses& Engine_For(Host_Build build) {
 
 // Console registration: the same in every build.
 constexpr Address Console_Command_List_Object = 0x81D098;  // the list object
-constexpr Address Add_Console_Command = 0x428FE0;        // thiscall (ConsoleCommand** element)
-constexpr Address Finalize_Console_Commands = 0x428470;  // cdecl ()
+constexpr Address Add_Console_Command = 0x428FE0;          // thiscall (ConsoleCommand** element)
+constexpr Address Finalize_Console_Commands = 0x428470;    // cdecl ()
+
+// The pages holding the build probes can be made unreadable; nothing else the host
+// binds may live on them.
+constexpr bool On_Probe_Page(Address address) {
+  for (Address probe : Signature_Addresses) {
+    const Address page = probe & ~(Host_Page_Size - 1);
+    const Address last_page = (probe + Signature_Length - 1) & ~(Host_Page_Size - 1);
+    const Address own_page = address & ~(Host_Page_Size - 1);
+    if (address != 0 && (own_page == page || own_page == last_page)) return true;
+  }
+  return false;
+}
+
+constexpr bool Shares_A_Probe_Page(const Bridge_Addresses& bridge) {
+  return On_Probe_Page(bridge.alloc) || On_Probe_Page(bridge.free) ||
+         On_Probe_Page(bridge.console_output) || On_Probe_Page(bridge.sse_flag);
+}
+
+constexpr bool Shares_A_Probe_Page(const Engine_Addresses& engine) {
+  return On_Probe_Page(engine.find_definition_by_name) || On_Probe_Page(engine.find_player) ||
+         On_Probe_Page(engine.reinit_soldier_from_definition) ||
+         On_Probe_Page(engine.toggle_fly_mode);
+}
+
+static_assert(!Shares_A_Probe_Page(Bridge_Build_0) && !Shares_A_Probe_Page(Bridge_Build_1) &&
+                  !Shares_A_Probe_Page(Bridge_Build_4) && !Shares_A_Probe_Page(Engine_Build_0) &&
+                  !Shares_A_Probe_Page(Engine_Build_1) &&
+                  !On_Probe_Page(Console_Command_List_Object) &&
+                  !On_Probe_Page(Add_Console_Command) && !On_Probe_Page(Finalize_Console_Commands),
+              "a host address shares a page with a build probe");
 
 // The script command table record.
 constexpr std::uint32_t Script_Table_Bytes = 816;

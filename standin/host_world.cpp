@@ -19,7 +19,7 @@ STANDIN_HOST_ENTRY HOST_CDECL void* Find_Player_Entry(std::int32_t id) {
 }
 
 STANDIN_HOST_ENTRY HOST_CDECL void* Find_Definition_By_Name_Entry(const char* name,
-                                                                   std::int32_t flag) {
+                                                                  std::int32_t flag) {
   Record("Find_Definition_By_Name(" + std::string(name != nullptr ? name : "(null)") + ", " +
          std::to_string(flag) + ")");
   return nullptr;
@@ -38,7 +38,8 @@ void Host_World::Bind(Host_Image* image, Host_Build build) {
   if (engine.find_definition_by_name != 0) {
     image->Write_Jump(engine.find_definition_by_name, Code_Address(&Find_Definition_By_Name_Entry));
   }
-  if (engine.find_player != 0) image->Write_Jump(engine.find_player, Code_Address(&Find_Player_Entry));
+  if (engine.find_player != 0)
+    image->Write_Jump(engine.find_player, Code_Address(&Find_Player_Entry));
   if (engine.reinit_soldier_from_definition != 0) {
     image->Write_Jump(engine.reinit_soldier_from_definition, Code_Address(&Reinit_Soldier_Entry));
   }

@@ -16,11 +16,16 @@ struct Command_Line {
 };
 
 bool Parse_Build(const std::string& text, standin::Host_Build* build) {
-  if (text == "0") *build = standin::Host_Build::Build_0;
-  else if (text == "1") *build = standin::Host_Build::Build_1;
-  else if (text == "4") *build = standin::Host_Build::Build_4;
-  else if (text == "none") *build = standin::Host_Build::None;
-  else return false;
+  if (text == "0")
+    *build = standin::Host_Build::Build_0;
+  else if (text == "1")
+    *build = standin::Host_Build::Build_1;
+  else if (text == "4")
+    *build = standin::Host_Build::Build_4;
+  else if (text == "none")
+    *build = standin::Host_Build::None;
+  else
+    return false;
   return true;
 }
 

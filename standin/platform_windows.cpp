@@ -6,7 +6,8 @@
 // 0x401000 right after the headers of an image based at 0x400000: Wine will not hand
 // out that range through VirtualAlloc, because the executable is loaded there. The
 // host addresses in use all lie between 0x401000 and 0x900000.
-__attribute__((section(".hostimg"), used)) std::uint8_t Host_Image_Section[standin::Host_Image_Size];
+__attribute__((section(".hostimg"), used))
+std::uint8_t Host_Image_Section[standin::Host_Image_Size];
 
 namespace standin::platform {
 

@@ -38,6 +38,10 @@ bool Plugin_Exports::Bind(const Plugin_Module& module, std::string* error) {
 
 std::uint32_t Plugin_Exports::Call(const char* name, const void* function,
                                    std::initializer_list<std::uint32_t> arguments) {
+  if (function == nullptr) {
+    stack_errors_.push_back(std::string(name) + " called, but the plug-in does not export it");
+    return 0;
+  }
   const Host_Call call = Call_Host_Style(function, Cdecl_Ecx(), arguments, skew_);
   if (call.popped != 0) {
     stack_errors_.push_back(std::string(name) + " removed " + std::to_string(call.popped) +
@@ -54,8 +58,8 @@ bool Plugin_Exports::Check_Version(void* ignored, void* version_report) {
   return As_Bool(Call("ZORM_Check_Version", check_version_, {Word(ignored), Word(version_report)}));
 }
 
-void Plugin_Exports::Plugin_Load(void* extension_module, std::uint32_t opaque,
-                                 void* loader_object, void* fourth, void* plugin_info) {
+void Plugin_Exports::Plugin_Load(void* extension_module, std::uint32_t opaque, void* loader_object,
+                                 void* fourth, void* plugin_info) {
   Call("ZORM_Plugin_Load", plugin_load_,
        {Word(extension_module), opaque, Word(loader_object), Word(fourth), Word(plugin_info)});
 }

@@ -19,14 +19,15 @@ class Plugin_Exports {
 
   int Dll_Main(void* module, std::uint32_t reason, void* reserved);
   bool Check_Version(void* ignored, void* version_report);
-  void Plugin_Load(void* extension_module, std::uint32_t opaque, void* loader_object,
-                   void* fourth, void* plugin_info);
+  void Plugin_Load(void* extension_module, std::uint32_t opaque, void* loader_object, void* fourth,
+                   void* plugin_info);
   void Set_Request_Destroy_Func(void* callback);
   bool Set_Script_Commands(void** location);
   void* Create_Script(const char* name);
   void Plugin_Unload();
 
-  // One line for every export call that did not leave the stack as cdecl must.
+  // One line for every export call that did not leave the stack as cdecl must, or
+  // that found no such export.
   const std::vector<std::string>& Stack_Errors() const { return stack_errors_; }
 
  private:

@@ -20,8 +20,8 @@ bool Make_Private_Copy(const std::string& path, std::string* copy, std::string* 
     return false;
   }
   const char* directory = std::getenv("TMPDIR");
-  std::string name = std::string(directory != nullptr ? directory : "/tmp") +
-                     "/quillon-standin-XXXXXX.so";
+  std::string name =
+      std::string(directory != nullptr ? directory : "/tmp") + "/quillon-standin-XXXXXX.so";
   const int descriptor = mkstemps(&name[0], 3);
   if (descriptor < 0) {
     *error = std::string("cannot create a private copy of the plug-in: ") + std::strerror(errno);

@@ -67,8 +67,7 @@ bool Server::Load_Module(const std::string& plugin_path) {
 
 void Server::Play_Loader() {
   report_.check_version = exports_.Check_Version(Ignored_Argument, version_report_.Data());
-  report_.framework_version =
-      version_report_.String_At(version_report::Framework_Version, heap_);
+  report_.framework_version = version_report_.String_At(version_report::Framework_Version, heap_);
   exports_.Plugin_Load(Extension_Library::Module_Handle(), Opaque_Load_Value,
                        traps_.Loader_Object(), Ignored_Argument, plugin_info_.Data());
   report_.plugin_name = plugin_info_.String_At(plugin_info::Name, heap_);

@@ -30,7 +30,7 @@ namespace standin {
 
 struct Server_Options {
   Host_Build build = Host_Build::Build_0;
-  bool unreadable_probes = false;       // the pages of the three build probes
+  bool unreadable_probes = false;               // the pages of the three build probes
   std::vector<std::string> missing_extensions;  // names vkl.dll lacks
   std::uint32_t table_size = Script_Table_Bytes;
   std::uint32_t table_version = Script_Table_Version;

@@ -41,8 +41,8 @@ void Expect_Nothing_Bound_Or_Registered(standin::Server& server) {
 using Table_Binding = Plugin_Test;
 
 TEST_F(Table_Binding, RefusesATableWithAnotherSizeOrVersion) {
-  const std::pair<std::uint32_t, std::uint32_t> fields[] = {
-      {816, 175}, {816, 173}, {815, 174}, {817, 174}, {0, 0}, {174, 816}};
+  const std::pair<std::uint32_t, std::uint32_t> fields[] = {{816, 175}, {816, 173}, {815, 174},
+                                                            {817, 174}, {0, 0},     {174, 816}};
   for (const auto& [size, version] : fields) {
     SCOPED_TRACE("size " + std::to_string(size) + ", version " + std::to_string(version));
     standin::Server_Options options;

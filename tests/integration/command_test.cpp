@@ -47,9 +47,9 @@ TEST_F(Command_Objects, NullPrintsNothingAndEmptyPrintsExactlyTheUsageLine) {
 
 TEST_F(Command_Objects, ActivateGivesBackEveryHostBlockItTakes) {
   standin::Server& server = Boot();
-  const char* const texts[] = {"",          " ",         "   ",        "3",
-                               "3 50",      " 3  50 ",   "3 1 2 3",   "abc def ghi jkl mno",
-                               "\t7",       "5\t10",     "-2 -1e3 x", "2147483648 1e40 1e-50"};
+  const char* const texts[] = {"",     " ",       "   ",       "3",
+                               "3 50", " 3  50 ", "3 1 2 3",   "abc def ghi jkl mno",
+                               "\t7",  "5\t10",   "-2 -1e3 x", "2147483648 1e40 1e-50"};
   for (void* command : server.Commands().Commands()) {
     SCOPED_TRACE(server.Command_Text(command, slot::Get_Name));
     for (const char* text : texts) {

@@ -34,7 +34,8 @@ TEST_F(Console_Session, UnknownKeywordsAndHelpAreTheServersOwn) {
   const std::size_t first = host_->Operator_Lines().size();
   EXPECT_EQ(Type("help"), Lines());
   Lines expected = {"Plug-in commands:\n"};
-  for (const Known_Command& command : Known_Commands) expected.push_back(std::string("  ") + command.help);
+  for (const Known_Command& command : Known_Commands)
+    expected.push_back(std::string("  ") + command.help);
   const Lines& shown = host_->Operator_Lines();
   ASSERT_GE(shown.size(), first + expected.size());
   EXPECT_EQ(Lines(shown.begin() + static_cast<std::ptrdiff_t>(first),

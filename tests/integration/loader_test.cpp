@@ -119,8 +119,7 @@ TEST_F(Module_Entry, ImportsOfTheWindowsFunctionsReachTheStandIn) {
 TEST_F(Module_Entry, SwitchesOffThreadNotificationsForItsOwnModule) {
   standin::Server& server = Load_Only();
   ASSERT_TRUE(server.Module().Loaded());
-  EXPECT_EQ(server.Api().disable_thread_calls,
-            std::vector<const void*>{server.Module().Handle()});
+  EXPECT_EQ(server.Api().disable_thread_calls, std::vector<const void*>{server.Module().Handle()});
 }
 
 TEST_F(Module_Entry, OtherReasonsAndARepeatedAttachChangeNothing) {

@@ -28,9 +28,9 @@ TEST(Stand_In_Formatter, PrintsLikeTheHostConsole) {
   EXPECT_EQ(Format("%ls|%ls", u"\U0001D11E", u"\xD800x"), "\xF0\x9D\x84\x9E|\xEF\xBF\xBDx");
   EXPECT_EQ(Format("%d %u %x %c %s %% %5.1f|%-4d|", -3, 7u, 255u, 'q', "t", 2.25, 9),
             "-3 7 ff q t %   2.2|9   |");
-  EXPECT_EQ(Format("%s %ls", static_cast<const char*>(nullptr),
-                   static_cast<const char16_t*>(nullptr)),
-            "(null) (null)");
+  EXPECT_EQ(
+      Format("%s %ls", static_cast<const char*>(nullptr), static_cast<const char16_t*>(nullptr)),
+      "(null) (null)");
   EXPECT_EQ(Format("100%y %d%", 4), "100%y 4%");
 }
 
@@ -71,8 +71,8 @@ __attribute__((noinline, cdecl)) int Cdecl_Adds(Probe* self, int amount) {
 TEST(Stand_In_Caller, MeasuresWhatTheCalleeRemovesAndAlignsAsAsked) {
   Probe probe = {40};
   for (unsigned skew : {0u, 4u, 8u, 12u}) {
-    const standin::Host_Call member = standin::Call_Host_Style(
-        reinterpret_cast<const void*>(&Thiscall_Adds), &probe, {2}, skew);
+    const standin::Host_Call member =
+        standin::Call_Host_Style(reinterpret_cast<const void*>(&Thiscall_Adds), &probe, {2}, skew);
     EXPECT_EQ(member.result, 42u);
     EXPECT_EQ(member.popped, 4);
     // The stack argument sits where the stack pointer was at the call.
@@ -100,9 +100,9 @@ TEST(Stand_In_Host, PlaysTheHostFunctionsWithoutAPlugin) {
 
   const char* format = "%ls=%d\n";
   const char16_t* name = u"id";
-  const standin::Host_Call print = standin::Call_Host_Style(
-      reinterpret_cast<const void*>(0x428B50), nullptr,
-      {standin::Word(format), standin::Word(name), 7});
+  const standin::Host_Call print =
+      standin::Call_Host_Style(reinterpret_cast<const void*>(0x428B50), nullptr,
+                               {standin::Word(format), standin::Word(name), 7});
   EXPECT_EQ(print.popped, 0);
   EXPECT_EQ(server.Console().Printed(), std::vector<std::string>{"id=7\n"});
 
