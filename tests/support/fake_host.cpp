@@ -55,6 +55,8 @@ int HOST_CDECL Console_Output(const char* format, ...) {
   return 0;
 }
 
+int HOST_CDECL Silent_Console_Output(const char*, ...) { return 0; }
+
 template <typename Function>
 host::Address Address_Of(Function* function) {
   return static_cast<host::Address>(reinterpret_cast<std::uintptr_t>(function));
@@ -70,6 +72,10 @@ Heap_Log& Heap() {
 std::vector<std::string>& Console_Lines() {
   static std::vector<std::string> lines;
   return lines;
+}
+
+void Discard_Console_Lines() {
+  host::Engine_Addresses.Console_Output = Address_Of(&Silent_Console_Output);
 }
 
 void Unbind() {

@@ -10,17 +10,20 @@
 namespace fake_host {
 
 struct Heap_Log {
-  int allocations = 0;       // blocks handed out, single and array form together
+  int allocations = 0;  // blocks handed out, single and array form together
   int array_allocations = 0;
   int releases = 0;
-  int live = 0;              // blocks handed out and not yet released
-  int fail_at = 0;           // 1-based index of the allocation that yields null; 0: never
+  int live = 0;     // blocks handed out and not yet released
+  int fail_at = 0;  // 1-based index of the allocation that yields null; 0: never
   std::vector<std::uint32_t> sizes;
   std::vector<std::string> errors;  // releases of blocks this heap never handed out
 };
 
 Heap_Log& Heap();
 std::vector<std::string>& Console_Lines();
+
+// Benchmarks: the console prints nothing and keeps nothing.
+void Discard_Console_Lines();
 
 // Resets the plug-in's module state and binds the fake heap and console into it, as if
 // build 0 had been detected.

@@ -14,8 +14,8 @@ struct Box {
 };
 
 struct Calls {
-  void* extension_module = nullptr;    // the handle GetProcAddress answers for
-  std::set<std::string> missing;       // names it pretends not to have
+  void* extension_module = nullptr;  // the handle GetProcAddress answers for
+  std::set<std::string> missing;     // names it pretends not to have
   std::vector<std::string> lookups;
   std::vector<Box> boxes;
   std::vector<void*> thread_notifications_off;

@@ -21,8 +21,8 @@ void Put_Slot(std::uint8_t* table, unsigned offset, const void* function) {
 }
 
 bool Is_Lookup(const std::string& call) {
-  for (const char* prefix : {"Is_Valid_Object(", "As_Soldier(", "As_Vehicle(", "Find_Player(",
-                             "Get_Class_Id("}) {
+  for (const char* prefix :
+       {"Is_Valid_Object(", "As_Soldier(", "As_Vehicle(", "Find_Player(", "Get_Class_Id("}) {
     if (call.rfind(prefix, 0) == 0) return true;
   }
   return false;

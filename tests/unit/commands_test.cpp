@@ -37,7 +37,8 @@ class CommandsTest : public ::testing::Test {
 };
 
 TEST_F(CommandsTest, GivePointsAndRefundAddAndConfirm) {
-  EXPECT_EQ(Run<ConsoleCommand_givepoints>("3 50"), Lines{"Zoë has been given 50.000000 points.\n"});
+  EXPECT_EQ(Run<ConsoleCommand_givepoints>("3 50"),
+            Lines{"Zoë has been given 50.000000 points.\n"});
   EXPECT_EQ(host_.Take_Actions(), Lines{"Give_Points(soldier 3, 50 [0x42480000], 0)"});
   EXPECT_EQ(Player(3).points, 50.0f);
 
@@ -48,12 +49,15 @@ TEST_F(CommandsTest, GivePointsAndRefundAddAndConfirm) {
   // More digits than a float holds: handed over and printed as the nearest float.
   EXPECT_EQ(Run<ConsoleCommand_givepoints>("1 16777217"),
             Lines{"Havoc has been given 16777216.000000 points.\n"});
-  EXPECT_EQ(Run<ConsoleCommand_refund>("1 lots"), Lines{"Havoc has been refunded 0.000000 credits.\n"});
-  EXPECT_EQ(Run<ConsoleCommand_givepoints>("1 -5"), Lines{"Havoc has been given -5.000000 points.\n"});
+  EXPECT_EQ(Run<ConsoleCommand_refund>("1 lots"),
+            Lines{"Havoc has been refunded 0.000000 credits.\n"});
+  EXPECT_EQ(Run<ConsoleCommand_givepoints>("1 -5"),
+            Lines{"Havoc has been given -5.000000 points.\n"});
 }
 
 TEST_F(CommandsTest, NoSuchPlayerStillConfirmsWithNone) {
-  EXPECT_EQ(Run<ConsoleCommand_givepoints>("99 5"), Lines{"None has been given 5.000000 points.\n"});
+  EXPECT_EQ(Run<ConsoleCommand_givepoints>("99 5"),
+            Lines{"None has been given 5.000000 points.\n"});
   EXPECT_EQ(Run<ConsoleCommand_setcredits>("99 5"),
             Lines{"None's credits has been set to 5.000000.\n"});
   EXPECT_EQ(Run<ConsoleCommand_teleport>("99 1 2 3"),
@@ -64,9 +68,10 @@ TEST_F(CommandsTest, NoSuchPlayerStillConfirmsWithNone) {
 TEST_F(CommandsTest, SetPointsAndCreditsReplaceOnTheRecord) {
   EXPECT_EQ(Run<ConsoleCommand_setpoints>("1 75.5"),
             Lines{"Havoc's points has been set to 75.500000.\n"});
-  EXPECT_EQ(Run<ConsoleCommand_setcredits>("1 10"), Lines{"Havoc's credits has been set to 10.000000.\n"});
-  EXPECT_EQ(host_.Take_Actions(),
-            (Lines{"Set_Points(record 1, 75.5 [0x42970000])", "Set_Credits(record 1, 10 [0x41200000])"}));
+  EXPECT_EQ(Run<ConsoleCommand_setcredits>("1 10"),
+            Lines{"Havoc's credits has been set to 10.000000.\n"});
+  EXPECT_EQ(host_.Take_Actions(), (Lines{"Set_Points(record 1, 75.5 [0x42970000])",
+                                         "Set_Credits(record 1, 10 [0x41200000])"}));
   EXPECT_EQ(Player(1).points, 75.5f);
   EXPECT_EQ(Player(1).credits, 10.0f);
 }
@@ -102,7 +107,8 @@ TEST_F(CommandsTest, FreezeAndUnfreezeAreSilent) {
 TEST_F(CommandsTest, FlymodeTogglesThenRestoresCollisions) {
   EXPECT_EQ(Run<ConsoleCommand_flymode>("77"), Lines{"Error: Player not found.\n"});
   EXPECT_EQ(Run<ConsoleCommand_flymode>("1"), Lines{"Flying mode toggled for player Havoc.\n"});
-  EXPECT_EQ(host_.Take_Actions(), (Lines{"Toggle_Fly_Mode(soldier 1)", "Enable_Collisions(soldier 1)"}));
+  EXPECT_EQ(host_.Take_Actions(),
+            (Lines{"Toggle_Fly_Mode(soldier 1)", "Enable_Collisions(soldier 1)"}));
   EXPECT_TRUE(Player(1).flying);
   host_.Clear_Slot(88);  // the extension library had no New_Enable_Collisions
   Run<ConsoleCommand_flymode>("1");
@@ -121,7 +127,8 @@ TEST_F(CommandsTest, KillplayerOnFootDriverAndPassenger) {
   EXPECT_EQ(host_.Take_Actions(), Lines{"Destroy_Object(soldier 3)"});
 
   // The driver takes the vehicle down, then is removed.
-  EXPECT_EQ(Run<ConsoleCommand_kill>("2 with words after"), Lines{"Sydney has been force-killed.\n"});
+  EXPECT_EQ(Run<ConsoleCommand_kill>("2 with words after"),
+            Lines{"Sydney has been force-killed.\n"});
   EXPECT_EQ(host_.Take_Actions(),
             (Lines{"Apply_Damage(vehicle 1, 99999 [0x47C34F80], \"Death\", null)",
                    "Destroy_Object(soldier 2)"}));
@@ -139,18 +146,17 @@ TEST_F(CommandsTest, KillplayerOnFootDriverAndPassenger) {
 
 TEST_F(CommandsTest, ChangecharacterOnlyRebuildsASoldierOnFootIntoACharacter) {
   EXPECT_EQ(Run<ConsoleCommand_changecharacter>("1 Sniper Engineer"), Lines{});
-  EXPECT_EQ(host_.Take_Actions(),
-            (Lines{"Find_Definition_By_Name(\"Sniper\", 1)",
-                   "Reinit_Soldier_From_Definition(soldier 1, preset Sniper)",
-                   "Finish_Reinit(soldier 1)"}));
+  EXPECT_EQ(host_.Take_Actions(), (Lines{"Find_Definition_By_Name(\"Sniper\", 1)",
+                                         "Reinit_Soldier_From_Definition(soldier 1, preset Sniper)",
+                                         "Finish_Reinit(soldier 1)"}));
   EXPECT_EQ(Player(1).preset, "Sniper");
 
   Run<ConsoleCommand_changecharacter>("2 Engineer");  // seated: the preset is not even looked up
   Run<ConsoleCommand_changecharacter>("1 Buggy");     // no character
   Run<ConsoleCommand_changecharacter>("1 Nobody");
   Run<ConsoleCommand_changecharacter>("1");
-  EXPECT_EQ(host_.Take_Actions(),
-            (Lines{"Find_Definition_By_Name(\"Buggy\", 1)", "Find_Definition_By_Name(\"Nobody\", 1)"}));
+  EXPECT_EQ(host_.Take_Actions(), (Lines{"Find_Definition_By_Name(\"Buggy\", 1)",
+                                         "Find_Definition_By_Name(\"Nobody\", 1)"}));
   EXPECT_EQ(Player(1).preset, "Sniper");
 }
 
@@ -158,11 +164,12 @@ TEST_F(CommandsTest, EmptyAndBlankArguments) {
   EXPECT_EQ(Run<ConsoleCommand_teleport>(""), Lines{"TELEPORT <id> <vector3>\n"});
   EXPECT_EQ(Run<ConsoleCommand_kill>(""), Lines{"KILLPLAYER <id>\n"});
   EXPECT_EQ(Run<ConsoleCommand_freeze>(nullptr), Lines{});
-  for (auto run : {&CommandsTest::Run<ConsoleCommand_givepoints>, &CommandsTest::Run<ConsoleCommand_refund>,
-                   &CommandsTest::Run<ConsoleCommand_setcredits>, &CommandsTest::Run<ConsoleCommand_setpoints>,
-                   &CommandsTest::Run<ConsoleCommand_teleport>, &CommandsTest::Run<ConsoleCommand_freeze>,
-                   &CommandsTest::Run<ConsoleCommand_unfreeze>, &CommandsTest::Run<ConsoleCommand_flymode>,
-                   &CommandsTest::Run<ConsoleCommand_changecharacter>}) {
+  for (auto run :
+       {&CommandsTest::Run<ConsoleCommand_givepoints>, &CommandsTest::Run<ConsoleCommand_refund>,
+        &CommandsTest::Run<ConsoleCommand_setcredits>, &CommandsTest::Run<ConsoleCommand_setpoints>,
+        &CommandsTest::Run<ConsoleCommand_teleport>, &CommandsTest::Run<ConsoleCommand_freeze>,
+        &CommandsTest::Run<ConsoleCommand_unfreeze>, &CommandsTest::Run<ConsoleCommand_flymode>,
+        &CommandsTest::Run<ConsoleCommand_changecharacter>}) {
     EXPECT_EQ((this->*run)("   "), Lines{});
   }
   EXPECT_EQ(host_.Take_Calls(), Lines{});
@@ -195,11 +202,16 @@ TEST_F(CommandsTest, TypicalLinesTakeAtMostTwoHostBlocks) {
     const char* text;
   };
   const Case cases[] = {
-      {&ConsoleCommand_givepoints::Run, "1 50"},     {&ConsoleCommand_refund::Run, "1 50"},
-      {&ConsoleCommand_setcredits::Run, "1 50"},     {&ConsoleCommand_setpoints::Run, "1 50"},
-      {&ConsoleCommand_teleport::Run, "1 1 2 3"},    {&ConsoleCommand_freeze::Run, "1"},
-      {&ConsoleCommand_unfreeze::Run, "1"},          {&ConsoleCommand_flymode::Run, "1"},
-      {&ConsoleCommand_changecharacter::Run, "1 Soldier_A"}, {&ConsoleCommand_kill::Run, "1"},
+      {&ConsoleCommand_givepoints::Run, "1 50"},
+      {&ConsoleCommand_refund::Run, "1 50"},
+      {&ConsoleCommand_setcredits::Run, "1 50"},
+      {&ConsoleCommand_setpoints::Run, "1 50"},
+      {&ConsoleCommand_teleport::Run, "1 1 2 3"},
+      {&ConsoleCommand_freeze::Run, "1"},
+      {&ConsoleCommand_unfreeze::Run, "1"},
+      {&ConsoleCommand_flymode::Run, "1"},
+      {&ConsoleCommand_changecharacter::Run, "1 Soldier_A"},
+      {&ConsoleCommand_kill::Run, "1"},
   };
   for (const Case& c : cases) {
     fake_host::Heap().allocations = 0;

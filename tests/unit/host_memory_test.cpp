@@ -39,7 +39,7 @@ TEST_F(HostMemoryTest, NullFromTheHostIsNeverWrittenThrough) {
   host::HostAllocator<char> allocator;
   EXPECT_THROW(allocator.allocate(64), std::bad_alloc);
   EXPECT_EQ(host::Host_Allocate(8) != nullptr, true);  // the next one succeeds
-  host::Host_Release(nullptr);                           // ignored, no call
+  host::Host_Release(nullptr);                         // ignored, no call
   EXPECT_EQ(fake_host::Heap().releases, 0);
 }
 
