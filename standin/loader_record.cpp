@@ -1,7 +1,9 @@
 #include "standin/loader_record.h"
 
 #include <algorithm>
+#include <cstring>
 
+#include "standin/host_heap.h"
 #include "standin/host_layout.h"
 
 namespace standin {
@@ -14,6 +16,20 @@ Loader_Record::Loader_Record(unsigned bytes, std::vector<unsigned> strings,
     Init_Empty_Host_String(bytes_.data() + offset, 0xA110C000u + offset);
   }
   pristine_ = bytes_;
+}
+
+void Loader_Record::Hold_In_Block(unsigned offset, const std::string& text, std::uint32_t capacity,
+                                  Host_Heap* heap) {
+  auto* block = static_cast<char*>(heap->Allocate(capacity + 1));
+  if (block == nullptr) return;
+  std::memcpy(block, text.c_str(), text.size() + 1);
+  const auto pointer = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(block));
+  const auto length = static_cast<std::uint32_t>(text.size());
+  std::uint8_t* record = bytes_.data() + offset;
+  std::memcpy(record + host_string::Text, &pointer, 4);
+  std::memcpy(record + host_string::Length, &length, 4);
+  std::memcpy(record + host_string::Capacity, &capacity, 4);
+  std::copy(record, record + host_string::Bytes, pristine_.begin() + offset);
 }
 
 Host_String_Contents Loader_Record::String_At(unsigned offset, const Host_Heap& heap) const {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "standin/host_string_view.h"
@@ -18,6 +19,10 @@ class Loader_Record {
   Loader_Record(unsigned bytes, std::vector<unsigned> strings, std::vector<unsigned> writable);
 
   std::uint8_t* Data() { return bytes_.data(); }
+  // Makes the string member at `offset` hold `text` in a host heap block of
+  // `capacity` + 1 bytes, as a record the host reuses would.
+  void Hold_In_Block(unsigned offset, const std::string& text, std::uint32_t capacity,
+                     Host_Heap* heap);
   std::uint8_t Byte(unsigned offset) const { return bytes_.at(offset); }
   Host_String_Contents String_At(unsigned offset, const Host_Heap& heap) const;
   // Offsets of changed bytes outside the text, length and capacity of the string

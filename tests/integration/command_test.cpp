@@ -50,14 +50,20 @@ TEST_F(Command_Objects, ActivateGivesBackEveryHostBlockItTakes) {
   const char* const texts[] = {"",     " ",       "   ",       "3",
                                "3 50", " 3  50 ", "3 1 2 3",   "abc def ghi jkl mno",
                                "\t7",  "5\t10",   "-2 -1e3 x", "2147483648 1e40 1e-50"};
+  std::string long_text;
+  for (int i = 0; i < 2000; ++i) long_text += std::to_string(i) + " ";
   for (void* command : server.Commands().Commands()) {
     SCOPED_TRACE(server.Command_Text(command, slot::Get_Name));
-    for (const char* text : texts) {
+    std::vector<const char*> all(std::begin(texts), std::end(texts));
+    all.push_back(long_text.c_str());
+    for (const char* text : all) {
       const std::size_t live_blocks = server.Heap().Live_Blocks();
       const std::uint64_t live_bytes = server.Heap().Live_Bytes();
       server.Activate(command, text);
-      EXPECT_EQ(server.Heap().Live_Blocks(), live_blocks) << "'" << text << "'";
-      EXPECT_EQ(server.Heap().Live_Bytes(), live_bytes) << "'" << text << "'";
+      EXPECT_EQ(server.Heap().Live_Blocks(), live_blocks)
+          << "'" << std::string(text).substr(0, 20) << "'";
+      EXPECT_EQ(server.Heap().Live_Bytes(), live_bytes)
+          << "'" << std::string(text).substr(0, 20) << "'";
     }
   }
 }

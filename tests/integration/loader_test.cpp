@@ -35,7 +35,7 @@ standin::Server_Options Options_For(const Host_Setup& setup) {
   return options;
 }
 
-void Expect_Inline_Text(const standin::Host_String_Contents& contents, const std::string& text) {
+void Expect_Text(const standin::Host_String_Contents& contents, const std::string& text) {
   EXPECT_EQ(contents.problem, "");
   EXPECT_EQ(contents.text, text);
   EXPECT_EQ(contents.length, text.size());
@@ -48,14 +48,40 @@ TEST_P(Loader_Test, FillsTheLoaderRecordsAndTouchesNothingElse) {
   ASSERT_TRUE(server.Module().Loaded());
   EXPECT_EQ(server.Report().entry_result, 1);
   EXPECT_TRUE(server.Report().check_version);
-  Expect_Inline_Text(server.Report().framework_version, "2.0.2");
+  Expect_Text(server.Report().framework_version, "2.0.2");
   EXPECT_EQ(server.Version_Report().Byte(standin::version_report::Flag), 0);
-  Expect_Inline_Text(server.Report().plugin_name, "Quillon Plugin");
-  Expect_Inline_Text(server.Report().plugin_version, "1.0");
+  Expect_Text(server.Report().plugin_name, "Quillon Plugin");
+  Expect_Text(server.Report().plugin_version, "1.0");
   EXPECT_EQ(server.Version_Report().Foreign_Changes(), std::vector<unsigned>());
   EXPECT_EQ(server.Plugin_Info().Foreign_Changes(), std::vector<unsigned>());
   ASSERT_FALSE(server.Operator_Lines().empty());
   EXPECT_EQ(server.Operator_Lines()[0], "ZORM: Quillon Plugin 1.0 loaded (framework 2.0.2)\n");
+}
+
+TEST_P(Loader_Test, WritesIntoTheBlockAStringAlreadyHas) {
+  standin::Server& server = Load_Only(Options_For(GetParam()));
+  ASSERT_TRUE(server.Module().Loaded());
+  server.Version_Report().Hold_In_Block(standin::version_report::Framework_Version,
+                                        "an older framework", 31, &server.Heap());
+  server.Plugin_Info().Hold_In_Block(standin::plugin_info::Name, "a longer name from before", 47,
+                                     &server.Heap());
+  server.Plugin_Info().Hold_In_Block(standin::plugin_info::Version, "", 16, &server.Heap());
+  const std::uint64_t allocations = server.Heap().Allocations();
+  const std::uint64_t releases = server.Heap().Releases();
+  server.Play_Loader();
+  const standin::Boot_Report& report = server.Report();
+  Expect_Text(report.framework_version, "2.0.2");
+  Expect_Text(report.plugin_name, "Quillon Plugin");
+  Expect_Text(report.plugin_version, "1.0");
+  EXPECT_EQ(report.framework_version.capacity, 31u);
+  EXPECT_EQ(report.plugin_name.capacity, 47u);
+  EXPECT_EQ(report.plugin_version.capacity, 16u);
+  EXPECT_EQ(server.Heap().Releases(), releases) << "a block big enough is kept";
+  if (!Recognised(server.Options())) {
+    EXPECT_EQ(server.Heap().Allocations(), allocations);
+  }
+  EXPECT_EQ(server.Version_Report().Foreign_Changes(), std::vector<unsigned>());
+  EXPECT_EQ(server.Plugin_Info().Foreign_Changes(), std::vector<unsigned>());
 }
 
 TEST_P(Loader_Test, CreateScriptKnowsNoScriptType) {

@@ -76,5 +76,42 @@ TEST_F(Registration, AFailedAllocationLeavesOutOnlyThatCommand) {
   }
 }
 
+TEST_F(Registration, NoHostMemoryAtStartUpStillLeavesWorkingCommands) {
+  std::uint64_t start_up_allocations = 0;
+  {
+    standin::Server& server = Load_Only();
+    start_up_allocations = server.Heap().Allocations();
+  }
+  standin::Server_Options options;
+  for (std::uint64_t i = 1; i <= start_up_allocations; ++i)
+    options.failing_allocations.push_back(i);
+  standin::Server& server = Boot(options);
+  EXPECT_TRUE(server.Report().script_commands);
+  EXPECT_EQ(Registered_Names(server), Known_Names_Without(-1));
+  const std::size_t first = server.Console().Printed().size();
+  server.Execute_Line("teleport 2 1 2 3");
+  server.Execute_Line("setpoints");
+  EXPECT_EQ(Printed_Since(server, first),
+            (std::vector<std::string>{"None has been moved to 1.000000 2.000000 3.000000\n",
+                                      "SETPOINTS <id> <amount>\n"}));
+}
+
+TEST_F(Registration, NoBlockForAnyCommandStillFinalizesAndSaysSo) {
+  std::uint64_t start_up_allocations = 0;
+  {
+    standin::Server& server = Load_Only();
+    start_up_allocations = server.Heap().Allocations();
+  }
+  standin::Server_Options options;
+  for (std::uint64_t i = 1; i <= Command_Count; ++i) {
+    options.failing_allocations.push_back(start_up_allocations + i);
+  }
+  standin::Server& server = Boot(options);
+  EXPECT_TRUE(server.Report().script_commands);
+  EXPECT_TRUE(server.Commands().Commands().empty());
+  EXPECT_EQ(server.Commands().Finalize_Count(), 1u);
+  EXPECT_EQ(server.Console().Printed(), std::vector<std::string>{Injected_Line});
+}
+
 }  // namespace
 }  // namespace quillon_test
