@@ -75,7 +75,12 @@ void Server::Play_Loader() {
   Say("ZORM: " + report_.plugin_name.text + " " + report_.plugin_version.text +
       " loaded (framework " + report_.framework_version.text + ")\n");
   exports_.Set_Request_Destroy_Func(traps_.Destroy_Callback());
+  const std::size_t boxes_before = api_.boxes.size();
   report_.script_commands = exports_.Set_Script_Commands(table_.Location());
+  // The boxes would stop the host until dismissed; here they are shown and answered OK.
+  for (std::size_t i = boxes_before; i < api_.boxes.size(); ++i) {
+    Say("Warning box \"" + api_.boxes[i].caption + "\": " + api_.boxes[i].text + "\n");
+  }
   if (!report_.script_commands) {
     Say("ZORM: " + report_.plugin_name.text + " refused the script command table\n");
   }
