@@ -192,19 +192,22 @@ class Summary_Reporter : public benchmark::ConsoleReporter {
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
       const std::string name = run.benchmark_name();
+      // Processor time of the one thread: on a shared machine it leaves out the time
+      // the benchmark was not running at all.
       const double seconds =
-          run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+          run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
       const double per_vector = seconds * 1e9 / Vector_Count(name);
       auto found = nanoseconds_.find(name);
       // With repetitions, the fastest run is the least disturbed one.
-      if (found == nanoseconds_.end() || per_vector < found->second)
+      if (found == nanoseconds_.end() || per_vector < found->second) {
         nanoseconds_[name] = per_vector;
+      }
     }
     ConsoleReporter::ReportRuns(runs);
   }
 
   void Print_Summary() const {
-    std::printf("\nns per vector; time ratios below 1 mean the SSE table is faster\n");
+    std::printf("\nCPU ns per vector; time ratios below 1 mean the SSE table is faster\n");
     std::printf("%-17s %-6s %-9s %8s %8s %9s %9s %12s\n", "operation", "set", "form", "plain",
                 "SSE", "straight", "SSE/plain", "SSE/straight");
     for (const Workload* work : {&Small(), &Large()}) {
