@@ -1,6 +1,7 @@
 #include "standin/extension_library.h"
 
 #include "standin/stub_functions.h"
+#include "standin/world/world_functions.h"
 
 namespace standin {
 
@@ -23,7 +24,10 @@ unsigned Extension_Library::Index_Of(const std::string& name) {
   return Extension_Name_Count;
 }
 
+// The library's collision function acts on the world of players: the plug-in binds it
+// into the script table and calls it after toggling a soldier's flying.
 const void* Extension_Library::Function_Of(const std::string& name) {
+  if (name == "New_Enable_Collisions") return world::Enable_Collisions_Function();
   return Extension_Stubs::Address(Index_Of(name));
 }
 

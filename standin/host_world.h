@@ -1,27 +1,37 @@
-// The game world behind the host's engine functions. It holds no players yet:
-// Find_Player finds nobody and Find_Definition_By_Name finds no preset. Every
-// engine call is recorded, so a test sees what a command asked of the host.
+// The game world behind the host's engine functions: the stand-in's players
+// (standin/world), wired in at the host's addresses (the script table takes the world's
+// slot functions as its own entries). Every call the
+// plug-in makes on the world is logged, so a test sees what a command asked of the host.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "standin/host_image.h"
 #include "standin/host_layout.h"
+#include "standin/world/world.h"
 
 namespace standin {
 
 class Host_World {
  public:
+  // An empty world: Find_Player finds nobody and Find_Definition_By_Name no preset.
+  Host_World();
+
   // Writes jumps at the build's engine function addresses.
   static void Bind(Host_Image* image, Host_Build build);
 
-  void Record(std::string call) { calls_.push_back(std::move(call)); }
-  // One line per engine call, such as "Find_Player(3)".
-  const std::vector<std::string>& Calls() const { return calls_; }
+  // Replaces the world with the one an operator starts with (see World::Default).
+  void Populate_Default() { world_ = world::World::Default(); }
+
+  world::World& Players() { return *world_; }
+  const world::World& Players() const { return *world_; }
+  // One line per call the plug-in made on the world, such as "Find_Player(3)".
+  const std::vector<std::string>& Calls() const { return world_->Calls(); }
 
  private:
-  std::vector<std::string> calls_;
+  std::unique_ptr<world::World> world_;
 };
 
 }  // namespace standin

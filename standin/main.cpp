@@ -1,6 +1,6 @@
 // quillon-standin: the stand-in game server with its console, for an operator.
 //   quillon-standin --build 0|1|4|none --plugin PATH [--missing NAME]... [--unreadable]
-//                   [--no-sse]
+//                   [--no-sse] [--empty-world]
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -8,10 +8,24 @@
 
 #include "standin/server.h"
 
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#else
+#include <unistd.h>
+#endif
+
 namespace {
 
-struct Command_Line {
+// An operator starts with the default world of players.
+standin::Server_Options With_Players() {
   standin::Server_Options options;
+  options.players = true;
+  return options;
+}
+
+struct Command_Line {
+  standin::Server_Options options = With_Players();
   std::string plugin;
 };
 
@@ -43,6 +57,8 @@ bool Parse(int count, char** words, Command_Line* line) {
       line->options.unreadable_probes = true;
     } else if (word == "--no-sse") {
       line->options.sse = false;
+    } else if (word == "--empty-world") {
+      line->options.players = false;
     } else {
       return false;
     }
@@ -62,7 +78,7 @@ int main(int count, char** words) {
   if (!Parse(count, words, &line)) {
     std::fprintf(stderr,
                  "usage: %s --build 0|1|4|none --plugin PATH [--missing NAME]... "
-                 "[--unreadable] [--no-sse]\n",
+                 "[--unreadable] [--no-sse] [--empty-world]\n",
                  words[0]);
     return 2;
   }
@@ -72,11 +88,15 @@ int main(int count, char** words) {
     std::fprintf(stderr, "quillon-standin: %s\n", server.Error().c_str());
     return 1;
   }
+  // Lines from a script are shown after the prompt, so a transcript reads like a
+  // session typed by hand.
+  const bool typed_by_hand = isatty(0) != 0;
   std::string typed;
   while (!server.Quit_Requested()) {
     Show("> ");
     if (!std::getline(std::cin, typed)) break;
     if (!typed.empty() && typed.back() == '\r') typed.pop_back();
+    if (!typed_by_hand) Show(typed + "\n");
     server.Execute_Line(typed);
   }
   server.Shutdown();

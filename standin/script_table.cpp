@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "standin/stub_functions.h"
+#include "standin/world/world_functions.h"
 
 namespace standin {
 
@@ -21,13 +22,24 @@ std::uint32_t To_Word(const void* function) {
   return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(function));
 }
 
+// The host's own entry of a slot: the world of players answers the slots the plug-in's
+// commands call; every other slot is a stub of its own.
+const void* Host_Entry(unsigned offset) {
+  unsigned count = 0;
+  const world::Entry* world_slots = world::Script_Slot_Functions(count);
+  for (unsigned i = 0; i < count; ++i) {
+    if (world_slots[i].slot_or_index == offset) return world_slots[i].function;
+  }
+  return Slot_Stubs::Address(Slot_Index(offset));
+}
+
 }  // namespace
 
 Script_Table::Script_Table(std::uint32_t size, std::uint32_t version) : pointer_(record_) {
   std::memcpy(record_, &size, 4);
   std::memcpy(record_ + 4, &version, 4);
   for (unsigned offset = First_Script_Slot; offset < Script_Table_Bytes; offset += 4) {
-    Set_Slot(offset, Slot_Stubs::Address(Slot_Index(offset)));
+    Set_Slot(offset, Host_Entry(offset));
   }
   Slot_Stubs::Reset_Calls();
 }
@@ -39,7 +51,7 @@ std::uint32_t Script_Table::Field(unsigned offset) const {
 }
 
 std::uint32_t Script_Table::Original_Slot(unsigned offset) {
-  return Is_Slot(offset) ? To_Word(Slot_Stubs::Address(Slot_Index(offset))) : 0;
+  return Is_Slot(offset) ? To_Word(Host_Entry(offset)) : 0;
 }
 
 std::vector<unsigned> Script_Table::Changed_Slots() const {

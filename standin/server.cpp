@@ -1,6 +1,7 @@
 #include "standin/server.h"
 
 #include "standin/host_functions.h"
+#include "standin/world/world.h"
 
 namespace standin {
 
@@ -26,6 +27,7 @@ Server::Server(Server_Options options)
   exports_.Set_Stack_Skew(options_.stack_skew);
   for (const std::string& name : options_.missing_extensions) extensions_.Leave_Out(name);
   for (std::uint64_t ordinal : options_.failing_allocations) heap_.Fail_Allocation(ordinal);
+  if (options_.players) world_.Populate_Default();
 }
 
 Server::~Server() { Shutdown(); }
@@ -50,6 +52,7 @@ bool Server::Prepare_Host() {
     return false;
   }
   Set_Active_Host(&context_);
+  world::Set_Active_World(&world_.Players());
   active_ = true;
   return true;
 }
@@ -100,6 +103,7 @@ void Server::Shutdown() {
   plugin_info_.Release_Strings(&heap_);
   module_.Unload();
   image_.Set_Probes_Readable(true);
+  world::Set_Active_World(nullptr);
   Set_Active_Host(nullptr);
   active_ = false;
 }

@@ -35,6 +35,7 @@ struct Server_Options {
   std::uint32_t table_size = Script_Table_Bytes;
   std::uint32_t table_version = Script_Table_Version;
   bool sse = true;                                 // the host's SSE flag byte
+  bool players = false;  // the operator's default world of players instead of an empty one
   std::vector<std::uint64_t> failing_allocations;  // host allocations that return null
   unsigned stack_skew = Host_Stack_Skew;           // stack alignment of calls into the plug-in
   std::function<void(const std::string&)> echo;    // operator output, as it happens
@@ -85,6 +86,7 @@ class Server {
   Extension_Library& Extensions() { return extensions_; }
   const Windows_Api_Log& Api() const { return api_; }
   const Host_World& World() const { return world_; }
+  Host_World& World() { return world_; }
   Plugin_Module& Module() { return module_; }
   Plugin_Exports& Exports() { return exports_; }
   Loader_Record& Version_Report() { return version_report_; }
@@ -107,6 +109,7 @@ class Server {
   void Say(const std::string& line);
   void Check_Popped(const char* what, const Host_Call& call, std::int32_t expected);
   void Print_Help();
+  void List_Players();
 
   Server_Options options_;
   std::string error_;

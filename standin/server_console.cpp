@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "standin/server.h"
+#include "standin/world/player_listing.h"
 
 namespace standin {
 
@@ -16,6 +17,7 @@ struct Own_Command {
 // The server's own commands, listed apart from the plug-in's.
 constexpr Own_Command Own_Commands[] = {
     {"help", "help - Lists the console commands.\n"},
+    {"players", "players - Lists the players with what the commands change.\n"},
     {"quit", "quit - Unloads the plug-in and stops the server.\n"},
 };
 
@@ -59,6 +61,8 @@ void Server::Execute_Line(const std::string& line) {
   if (keyword.empty()) return;
   if (Same_Ignoring_Case(keyword, "help")) {
     Print_Help();
+  } else if (Same_Ignoring_Case(keyword, "players")) {
+    List_Players();
   } else if (Same_Ignoring_Case(keyword, "quit")) {
     quit_requested_ = true;
   } else if (void* command = Find_Command(keyword)) {
@@ -66,6 +70,12 @@ void Server::Execute_Line(const std::string& line) {
   } else {
     Say("Unknown command: " + keyword + "\n");
   }
+  // The host's frame ends after each console line: objects destroyed go now.
+  world_.Players().End_Frame();
+}
+
+void Server::List_Players() {
+  for (const std::string& line : world::List_Players(world_.Players())) Say(line + "\n");
 }
 
 }  // namespace standin

@@ -34,16 +34,6 @@ constexpr unsigned Definition_Operations = 9;
 constexpr std::uint32_t Character_Class = 0x3001;
 constexpr std::uint32_t Vehicle_Class = 0x3010;
 
-// Engine functions, per build (0 where the build has none).
-struct Engine_Functions {
-  std::uint32_t find_player;                     // cdecl (int id)
-  std::uint32_t find_definition_by_name;         // cdecl (const char*, int)
-  std::uint32_t reinit_soldier_from_definition;  // thiscall on the soldier (definition)
-  std::uint32_t toggle_fly_mode;                 // thiscall on the soldier ()
-};
-constexpr Engine_Functions Engine_Build_0 = {0x4157E0, 0x526860, 0x6C7410, 0x6CFC80};
-constexpr Engine_Functions Engine_Build_1 = {0x4157E0, 0x526100, 0x6C6CB0, 0x6CF520};
-
 // Script command table slots the world answers (byte offsets, cdecl).
 constexpr unsigned Slot_Set_Object_Position = 60;
 constexpr unsigned Slot_Enable_Collisions = 88;
