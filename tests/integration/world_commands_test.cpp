@@ -1,0 +1,152 @@
+// The ten commands end to end: the built plug-in inside the stand-in server with its
+// world of players, typed as console lines. Checks the exact host calls (floats by
+// their bits) and their order, the exact console lines, and that no host block
+// outlives a command — in the native build and, under Wine, against quillon.dll.
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace quillon_test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+bool Is_Lookup(const std::string& call) {
+  for (const char* prefix : {"Is_Valid_Object(", "As_Soldier(", "As_Vehicle(", "Find_Player(",
+                             "Get_Class_Id("}) {
+    if (call.rfind(prefix, 0) == 0) return true;
+  }
+  return false;
+}
+
+class World_Commands : public Plugin_Test {
+ protected:
+  standin::Server& Boot_World(standin::Host_Build build = standin::Host_Build::Build_0) {
+    standin::Server_Options options;
+    options.build = build;
+    options.players = true;
+    return Boot(options);
+  }
+
+  // Types one line; returns what the plug-in printed. Every block a command takes goes
+  // back before it returns.
+  Lines Type(const std::string& line) {
+    const std::size_t first = server_->Console().Printed().size();
+    const std::size_t live = server_->Heap().Live_Blocks();
+    calls_before_ = server_->World().Calls().size();
+    server_->Execute_Line(line);
+    EXPECT_EQ(server_->Heap().Live_Blocks(), live) << line;
+    return Printed_Since(*server_, first);
+  }
+
+  // The host calls of the last line that act or ask the engine, lookups left out.
+  Lines Actions() const {
+    Lines actions;
+    const Lines& calls = server_->World().Calls();
+    for (std::size_t i = calls_before_; i < calls.size(); ++i) {
+      if (!Is_Lookup(calls[i])) actions.push_back(calls[i]);
+    }
+    return actions;
+  }
+
+  const standin::world::Player& Player(int id) {
+    return *server_->World().Players().Find_Player(id);
+  }
+
+  std::size_t calls_before_ = 0;
+};
+
+TEST_F(World_Commands, ScoreCommandsHandTheHost32BitFloatsAndConfirm) {
+  Boot_World();
+  EXPECT_EQ(Type("givepoints 3 50"), Lines{"Zoë has been given 50.000000 points.\n"});
+  EXPECT_EQ(Actions(), Lines{"Give_Points(soldier 3, 50 [0x42480000], 0)"});
+  EXPECT_EQ(Type("refund 4 0.1"), Lines{"Ярослав has been refunded 0.100000 credits.\n"});
+  EXPECT_EQ(Actions(), Lines{"Give_Credits(soldier 4, 0.1 [0x3DCCCCCD], 0)"});
+  EXPECT_EQ(Type("setpoints 1 -7.25"), Lines{"Havoc's points has been set to -7.250000.\n"});
+  EXPECT_EQ(Actions(), Lines{"Set_Points(record 1, -7.25 [0xC0E80000])"});
+  EXPECT_EQ(Type("setcredits 2 1e3 extra"), Lines{"Sydney's credits has been set to 1000.000000.\n"});
+  EXPECT_EQ(Actions(), Lines{"Set_Credits(record 2, 1000 [0x447A0000])"});
+  EXPECT_EQ(Player(3).points, 50.0f);
+  EXPECT_EQ(Player(1).points, -7.25f);
+  EXPECT_EQ(Player(2).credits, 1000.0f);
+}
+
+TEST_F(World_Commands, TeleportMovesByAVector3AndPrintsWithoutAFullStop) {
+  Boot_World();
+  EXPECT_EQ(Type("teleport 1 10 20"), Lines{});
+  EXPECT_EQ(Actions(), Lines{});
+  EXPECT_EQ(Type("teleport 1 1.5 -2 3e2 99"),
+            Lines{"Havoc has been moved to 1.500000 -2.000000 300.000000\n"});
+  EXPECT_EQ(Actions(),
+            Lines{"Set_Object_Position(soldier 1, 1.5 [0x3FC00000], -2 [0xC0000000], 300 "
+                  "[0x43960000])"});
+  EXPECT_EQ(Player(1).position.y, -2.0f);
+}
+
+TEST_F(World_Commands, PlayerStateCommandsInTheirOrderOfCalls) {
+  Boot_World();
+  EXPECT_EQ(Type("freeze 4"), Lines{});
+  EXPECT_EQ(Actions(), Lines{"Set_Movement_Enabled(soldier 4, 0)"});
+  EXPECT_EQ(Type("unfreeze 4 now"), Lines{});
+  EXPECT_EQ(Actions(), Lines{"Set_Movement_Enabled(soldier 4, 1)"});
+  EXPECT_EQ(Type("flymode 4"), Lines{"Flying mode toggled for player Ярослав.\n"});
+  EXPECT_EQ(Actions(), (Lines{"Toggle_Fly_Mode(soldier 4)", "Enable_Collisions(soldier 4)"}));
+  EXPECT_TRUE(Player(4).flying);
+  EXPECT_EQ(Type("changecharacter 4 Sniper Engineer"), Lines{});
+  EXPECT_EQ(Actions(), (Lines{"Find_Definition_By_Name(\"Sniper\", 1)",
+                              "Reinit_Soldier_From_Definition(soldier 4, preset Sniper)",
+                              "Finish_Reinit(soldier 4)"}));
+  EXPECT_EQ(Player(4).preset, "Sniper");
+  EXPECT_EQ(Type("changecharacter 4 Buggy"), Lines{});
+  EXPECT_EQ(Actions(), Lines{"Find_Definition_By_Name(\"Buggy\", 1)"});
+  EXPECT_EQ(Type("changecharacter 3 Engineer"), Lines{});  // seated: refused before the lookup
+  EXPECT_EQ(Actions(), Lines{});
+}
+
+TEST_F(World_Commands, KillplayerDriverPassengerAndNobody) {
+  Boot_World();
+  EXPECT_EQ(Type("killplayer 3"), Lines{"Zoë has been force-killed.\n"});
+  EXPECT_EQ(Actions(), Lines{"Destroy_Object(soldier 3)"});
+  EXPECT_EQ(Type("killplayer 2 and the rest"), Lines{"Sydney has been force-killed.\n"});
+  EXPECT_EQ(Actions(), (Lines{"Apply_Damage(vehicle 1, 99999 [0x47C34F80], \"Death\", null)",
+                              "Destroy_Object(soldier 2)"}));
+  EXPECT_EQ(Type("killplayer   1"), Lines{"Havoc has been force-killed.\n"});
+  EXPECT_EQ(Actions(), Lines{"Apply_Damage(soldier 1, 99999 [0x47C34F80], \"Death\", null)"});
+  EXPECT_EQ(Type("killplayer x"), Lines{"None has been force-killed.\n"});
+  EXPECT_EQ(Actions(), Lines{});
+  // Removed at the end of the frame: the next command finds no usable object.
+  EXPECT_EQ(Player(2).life, standin::world::Life::Removed);
+  EXPECT_EQ(Type("flymode 2"), Lines{"Flying mode toggled for player None.\n"});
+}
+
+TEST_F(World_Commands, MissingPlayersAndMissingWords) {
+  Boot_World();
+  EXPECT_EQ(Type("flymode 99"), Lines{"Error: Player not found.\n"});
+  EXPECT_EQ(Type("freeze 99"), Lines{});
+  EXPECT_EQ(Type("givepoints 99 1"), Lines{"None has been given 1.000000 points.\n"});
+  EXPECT_EQ(Type("setcredits 99 1"), Lines{"None's credits has been set to 1.000000.\n"});
+  for (const char* line : {"givepoints 3", "refund  ", "setpoints 1", "teleport 1 2 3",
+                           "changecharacter 1", "freeze  ", "unfreeze    ", "flymode  "}) {
+    EXPECT_EQ(Type(line), Lines{}) << line;
+    EXPECT_EQ(Actions(), Lines{}) << line;
+  }
+}
+
+// Build 4 has no console print and no engine functions; an unrecognised build has no
+// commands at all. Neither calls the world nor prints, whatever is typed.
+TEST_F(World_Commands, WithoutEngineFunctionsNothingIsFoundOrPrinted) {
+  for (standin::Host_Build build : {standin::Host_Build::Build_4, standin::Host_Build::None}) {
+    Boot_World(build);
+    for (const char* line : {"givepoints 1 5", "refund 1 5", "setcredits 1 5", "setpoints 1 5",
+                             "teleport 1 1 2 3", "freeze 1", "unfreeze 1", "flymode 1",
+                             "changecharacter 1 Sniper", "killplayer 1", "freeze"}) {
+      EXPECT_EQ(Type(line), Lines{}) << line;
+    }
+    EXPECT_EQ(server_->World().Calls(), Lines{});
+    Finish();
+  }
+}
+
+}  // namespace
+}  // namespace quillon_test
