@@ -23,4 +23,8 @@ Host_Range Map_Host_Image(std::string* error);
 // read-write-execute.
 bool Set_Pages_Accessible(Address first, Address bytes, bool accessible);
 
+// What each operating system provides for the two above.
+Host_Range Map_Host_Image_Now(std::string* error);  // called once
+bool Protect_Whole_Pages(Address start, Address bytes, bool accessible);
+
 }  // namespace standin::platform

@@ -27,19 +27,12 @@ Host_Range Map_Once(std::string* error) {
 
 }  // namespace
 
-Host_Range Map_Host_Image(std::string* error) {
-  static std::string first_error;
-  static const Host_Range range = Map_Once(&first_error);
-  if (range.bytes == 0) *error = first_error;
-  return range;
-}
+Host_Range Map_Host_Image_Now(std::string* error) { return Map_Once(error); }
 
-bool Set_Pages_Accessible(Address first, Address bytes, bool accessible) {
-  const Address start = first & ~(Host_Page_Size - 1);
-  const Address end = (first + bytes + Host_Page_Size - 1) & ~(Host_Page_Size - 1);
+bool Protect_Whole_Pages(Address start, Address bytes, bool accessible) {
   const int protection = accessible ? PROT_READ | PROT_WRITE | PROT_EXEC : PROT_NONE;
-  return mprotect(reinterpret_cast<void*>(static_cast<std::uintptr_t>(start)), end - start,
-                  protection) == 0;
+  return mprotect(reinterpret_cast<void*>(static_cast<std::uintptr_t>(start)), bytes, protection) ==
+         0;
 }
 
 }  // namespace standin::platform

@@ -30,18 +30,11 @@ Host_Range Map_Once(std::string* error) {
 
 }  // namespace
 
-Host_Range Map_Host_Image(std::string* error) {
-  static std::string first_error;
-  static const Host_Range range = Map_Once(&first_error);
-  if (range.bytes == 0) *error = first_error;
-  return range;
-}
+Host_Range Map_Host_Image_Now(std::string* error) { return Map_Once(error); }
 
-bool Set_Pages_Accessible(Address first, Address bytes, bool accessible) {
-  const Address start = first & ~(Host_Page_Size - 1);
-  const Address end = (first + bytes + Host_Page_Size - 1) & ~(Host_Page_Size - 1);
+bool Protect_Whole_Pages(Address start, Address bytes, bool accessible) {
   DWORD old = 0;
-  return VirtualProtect(reinterpret_cast<void*>(static_cast<std::uintptr_t>(start)), end - start,
+  return VirtualProtect(reinterpret_cast<void*>(static_cast<std::uintptr_t>(start)), bytes,
                         accessible ? PAGE_EXECUTE_READWRITE : PAGE_NOACCESS, &old) != 0;
 }
 

@@ -134,6 +134,19 @@ INSTANTIATE_TEST_SUITE_P(EveryHost, Loader_Test, ::testing::ValuesIn(Host_Setups
 
 using Module_Entry = Plugin_Test;
 
+// A loader that hands over no record: nothing is written through the null pointer, and
+// the extension library's handle still arrives, so binding works afterwards.
+TEST_F(Module_Entry, NullRecordsAreLeftAlone) {
+  standin::Server& server = Load_Only();
+  ASSERT_TRUE(server.Module().Loaded());
+  EXPECT_TRUE(server.Exports().Check_Version(nullptr, nullptr));
+  server.Exports().Plugin_Load(standin::Extension_Library::Module_Handle(), 0, nullptr, nullptr,
+                               nullptr);
+  EXPECT_TRUE(server.Exports().Set_Script_Commands(server.Table().Location()));
+  EXPECT_EQ(server.Commands().Commands().size(), Command_Count);
+  EXPECT_TRUE(server.Api().boxes.empty()) << "every lookup went to the handle it was given";
+}
+
 #if defined(_WIN32)
 TEST_F(Module_Entry, ImportsOfTheWindowsFunctionsReachTheStandIn) {
   standin::Server& server = Load_Only();
