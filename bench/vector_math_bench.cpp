@@ -69,6 +69,20 @@ const V4* Packed() {
   return &table;
 }
 
+// A table whose Add does nothing: what the call alone costs a caller.
+class Empty_Add : public V4 {
+ public:
+  using V4::Add;
+  void Add(const Vector4&, const Vector4&, Vector4&) const override;
+};
+
+__attribute__((noinline)) void Empty_Add::Add(const Vector4&, const Vector4&, Vector4&) const {}
+
+const V4* Empty() {
+  static const Empty_Add table{};
+  return &table;
+}
+
 // ---------------------------------------------------------------------------
 // The six operations: through the table, by value or out parameter, and straight.
 // ---------------------------------------------------------------------------
@@ -172,6 +186,8 @@ const char* const Operation_Names[] = {Add::name,      Subtract::name,         S
 
 void Register_All() {
   for (Workload* work : {&Small(), &Large()}) {
+    benchmark::RegisterBenchmark(Name("Add", "out", "empty", *work).c_str(), Out_Form<Add>, Empty(),
+                                 work);
     Register<Add>(*work);
     Register<Subtract>(*work);
     Register<Scale>(*work);
@@ -214,6 +230,11 @@ class Summary_Reporter : public benchmark::ConsoleReporter {
       for (const char* op : Operation_Names) {
         for (const char* form : {"out", "by-value"}) Print_Row(op, form, *work);
       }
+    }
+    for (const Workload* work : {&Small(), &Large()}) {
+      const double call = Lookup(Name("Add", "out", "empty", *work));
+      if (call >= 0)
+        std::printf("call alone (empty Add override), %s: %.2f ns\n", work->label, call);
     }
   }
 
