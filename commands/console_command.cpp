@@ -14,7 +14,8 @@ ConsoleCommand::ConsoleCommand() {
 }
 
 void HOST_THISCALL ConsoleCommand::Destroy(unsigned flags) {
-  this->~ConsoleCommand();
+  // The commands hold nothing of their own: the base destructor is all there is to run.
+  this->ConsoleCommand::~ConsoleCommand();
   if (flags & 1u) host::Host_Release(this);
 }
 

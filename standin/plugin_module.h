@@ -1,8 +1,9 @@
 // The plug-in module as the operating system loads it. Linux: each load dlopens a
 // fresh private copy of the shared object, so every boot starts with fresh module
-// state; the stand-in then runs the module entry itself, as the Windows loader
-// would. Windows: LoadLibrary (which runs the entry) and FreeLibrary, with the
-// module's imports of GetProcAddress and MessageBoxA pointed at the stand-in.
+// state, and keeps every copy mapped until the process ends; the stand-in then runs
+// the module entry itself, as the Windows loader would. Windows: LoadLibrary (which
+// runs the entry) and FreeLibrary, with the module's imports of GetProcAddress and
+// MessageBoxA pointed at the stand-in.
 #pragma once
 
 #include <string>

@@ -56,10 +56,12 @@ bool Plugin_Module::Load(const std::string& path, std::string* error) {
   return true;
 }
 
-void Plugin_Module::Unload() {
-  if (handle_ != nullptr) dlclose(handle_);
-  handle_ = nullptr;
-}
+// The copy stays mapped for the life of the process, as a Windows host keeps its
+// plug-ins: command objects the host still holds point into its code, and the C++
+// runtime linked into it keeps blocks (the emergency exception pool) that only its
+// own data refers to. Unmapping would turn those into leaks and dangling pointers.
+// Each boot loads a fresh copy, so no module state carries over.
+void Plugin_Module::Unload() { handle_ = nullptr; }
 
 const void* Plugin_Module::Export(const char* name) const {
   return handle_ == nullptr ? nullptr : dlsym(handle_, name);

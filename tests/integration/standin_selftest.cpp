@@ -60,7 +60,9 @@ struct Probe {
 std::uintptr_t Last_Argument_Address = 0;
 
 __attribute__((noinline, thiscall)) int Thiscall_Adds(Probe* self, int amount) {
-  Last_Argument_Address = reinterpret_cast<std::uintptr_t>(&amount);
+  // The first stack argument lies above the return address and the saved frame pointer.
+  // (Its own address may be a copy: clang and the sanitizers move address-taken ones.)
+  Last_Argument_Address = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) + 8;
   return self->value + amount;
 }
 

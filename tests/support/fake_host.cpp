@@ -79,6 +79,9 @@ void Discard_Console_Lines() {
 }
 
 void Unbind() {
+  // A fresh heap: blocks a test left behind go with the old one.
+  for (void* block : Live_Blocks()) std::free(block);
+  Live_Blocks().clear();
   host::Engine_Addresses = {};
   host::HostVariant = host::Build_Unresolved;
   host::Script_Commands = nullptr;

@@ -21,6 +21,7 @@ class CommandsTest : public ::testing::Test {
  protected:
   CommandsTest() : host_(standin::world::World::Default()) {}
 
+ public:  // the tests take its address through this class
   // Runs a command as the host's call of its Activate does, and returns what it printed.
   template <typename Command>
   Lines Run(const char* arguments) {
@@ -31,6 +32,7 @@ class CommandsTest : public ::testing::Test {
     return fake_host::Console_Lines();
   }
 
+ protected:
   standin::world::Player& Player(int id) { return *host_.world().Find_Player(id); }
 
   world_host::Bound_World host_;
