@@ -1,17 +1,28 @@
 # Two commands do all the set-up on a fresh Debian 12 machine (as root):
 #   make run    build everything and start the stand-in server with the plug-in loaded
-#   make test   build both builds and run every test through CTest
-# Other targets: make dll (dist/quillon.dll), make bench, make deps.
+#   make test   build both builds and run every test through CTest, then again under
+#               the sanitizers (GCC and clang), with a short fuzzing pass
+# Other targets: make dll (dist/quillon.dll), make bench, make deps,
+#   make fuzz FUZZ_SECONDS=600   fuzz the ten commands for that long
 
-JOBS        ?= 2
-LINUX_DIR   := build/linux
-WINDOWS_DIR := build/windows
-BUILD       ?= 0
+JOBS         ?= 2
+LINUX_DIR    := build/linux
+WINDOWS_DIR  := build/windows
+ASAN_DIR     := build/asan
+FUZZ_DIR     := build/fuzz
+BUILD        ?= 0
+FUZZ_SECONDS ?= 60
+
+# Every sanitizer report fails the test that triggered it: UBSan stops at the first
+# (the code is built without recovery), ASan always does, LSan fails the process.
+SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:check_initialization_order=1:strict_init_order=1 \
+                 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 export WINEDEBUG ?= -all
 export WINEDLLOVERRIDES ?= mscoree,mshtml=
 
-.PHONY: all deps linux windows dll run run-native test test-linux test-windows bench clean
+.PHONY: all deps linux windows dll run run-native test test-linux test-windows bench clean \
+        sanitize test-sanitize fuzz-build test-fuzz fuzz
 
 all: linux windows
 
@@ -23,6 +34,13 @@ $(LINUX_DIR)/CMakeCache.txt: | deps
 
 $(WINDOWS_DIR)/CMakeCache.txt: | deps
 	cmake -S . -B $(WINDOWS_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+
+$(ASAN_DIR)/CMakeCache.txt: | deps
+	cmake -S . -B $(ASAN_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i386.cmake -DQUILLON_SANITIZE=ON
+
+$(FUZZ_DIR)/CMakeCache.txt: | deps
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i386.cmake \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DQUILLON_SANITIZE=ON -DQUILLON_FUZZ=ON
 
 linux: deps $(LINUX_DIR)/CMakeCache.txt
 	cmake --build $(LINUX_DIR) -j $(JOBS)
@@ -42,13 +60,34 @@ run: dll
 run-native: linux
 	$(LINUX_DIR)/standin/quillon-standin --build $(BUILD) --plugin $(LINUX_DIR)/plugin/libquillon.so
 
-test: test-linux test-windows
+test: test-linux test-windows test-sanitize test-fuzz
 
 test-linux: linux
 	cd $(LINUX_DIR) && ctest --output-on-failure -j $(JOBS)
 
 test-windows: dll
 	cd $(WINDOWS_DIR) && ctest --output-on-failure
+
+# The native build and every test under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps $(ASAN_DIR)/CMakeCache.txt
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+
+test-sanitize: sanitize
+	cd $(ASAN_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
+# The same with clang, the plug-in instrumented for libFuzzer: every test again, and a
+# short fuzzing pass with a fixed seed and run count.
+fuzz-build: deps $(FUZZ_DIR)/CMakeCache.txt
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+
+test-fuzz: fuzz-build
+	cd $(FUZZ_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
+# Fuzzes the ten commands for FUZZ_SECONDS; prints the executions run and the crashes
+# found. The corpus grows in $(FUZZ_DIR)/fuzz/corpus, crashing inputs land beside it.
+fuzz: deps $(FUZZ_DIR)/CMakeCache.txt
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target quillon_fuzz
+	$(SANITIZER_ENV) fuzz/run_fuzz.sh $(FUZZ_DIR)/fuzz $(FUZZ_SECONDS)
 
 bench: linux
 	$(LINUX_DIR)/bench/quillon-bench

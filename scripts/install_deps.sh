@@ -3,8 +3,11 @@
 # it only calls apt-get when something is missing.
 set -euo pipefail
 
+# clang with libclang-rt-14-dev (its i386 sanitizer and libFuzzer runtimes included;
+# never the :i386 package, which removes g++-multilib) builds the fuzzer; llvm brings
+# llvm-symbolizer, which turns the clang build's sanitizer reports into source lines.
 packages=(cmake make g++ g++-multilib g++-mingw-w64-i686 libgtest-dev:i386 googletest
-          libbenchmark-dev:i386 wine wine32 clang clang-format libclang-rt-14-dev)
+          libbenchmark-dev:i386 wine wine32 clang clang-format libclang-rt-14-dev llvm)
 
 missing=()
 for p in "${packages[@]}"; do

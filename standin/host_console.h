@@ -22,6 +22,11 @@ class Host_Console {
   void Print(const char* format, va_list arguments);
   // The text of every print call, in order.
   const std::vector<std::string>& Printed() const { return printed_; }
+  // Drops the printed texts and the console's event record. For long runs.
+  void Forget() {
+    printed_.clear();
+    log_->clear();
+  }
 
  private:
   Console_Log* log_;

@@ -34,6 +34,10 @@ class Host_Heap {
 
   // Makes allocation number `ordinal` (1 for the first since this heap was made) fail.
   void Fail_Allocation(std::uint64_t ordinal) { failing_.insert(ordinal); }
+  // Lets every later allocation succeed again.
+  void Stop_Failing() { failing_.clear(); }
+  // Drops the event log; the live blocks and the totals stay. For long runs.
+  void Forget_Log() { log_.clear(); }
 
   bool Owns(const void* block) const;
   // The requested size of a live block; 0 for a pointer the heap does not own.

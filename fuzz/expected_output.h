@@ -1,0 +1,42 @@
+// What each of the ten commands may print, as the operator sees it: its usage line for
+// an empty argument, otherwise at most one line of its own formats with the "%ls" and
+// "%f" parts filled in (a player's name or "None", a float as printf shows it).
+#pragma once
+
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace quillon_fuzz {
+
+constexpr unsigned Command_Count = 10;
+
+struct Command_Spec {
+  const char* keyword;
+  const char* usage;
+  // The lines a non-empty argument may print, "%ls" written NAME and "%f" FLOAT.
+  std::vector<const char*> formats;
+  bool always_answers;  // prints one of them for every non-empty argument
+};
+
+// In registration order.
+extern const Command_Spec Commands[Command_Count];
+
+class Expected_Output {
+ public:
+  // `names`: the names a "%ls" may show, besides "None".
+  explicit Expected_Output(const std::vector<std::string>& names);
+
+  // Why `printed` cannot be the output of command `index` for the argument `text`;
+  // empty when it can. `allocation_failed`: one of the line's host allocations
+  // returned null, so the command must end without a word.
+  std::string Check(unsigned index, const std::string& text, bool allocation_failed,
+                    const std::vector<std::string>& printed) const;
+
+ private:
+  bool Is_Confirmation(unsigned index, const std::string& line) const;
+
+  std::vector<std::regex> confirmations_[Command_Count];
+};
+
+}  // namespace quillon_fuzz
