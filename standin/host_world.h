@@ -23,7 +23,7 @@ class Host_World {
   static void Bind(Host_Image* image, Host_Build build);
 
   // Replaces the world with the one an operator starts with (see World::Default).
-  void Populate_Default() { world_ = world::World::Default(); }
+  void Populate_Default();
 
   world::World& Players() { return *world_; }
   const world::World& Players() const { return *world_; }

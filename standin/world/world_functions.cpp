@@ -126,11 +126,14 @@ STANDIN_HOST_ENTRY void HOST_CDECL Apply_Damage(void* object, float amount, cons
            std::string(kind != nullptr ? kind : "(null)") + "\", " +
            (damager == nullptr ? "null" : "non-null") + ")";
   });
+  // A removed object takes no more damage: it stays removed.
   const bool lethal = amount >= 100.0f;
-  if (Player* player = Soldier_Player(object); player != nullptr && lethal) {
+  if (Player* player = Soldier_Player(object);
+      player != nullptr && lethal && player->life == Life::Alive) {
     player->life = Life::Killed;
   }
-  if (Vehicle* vehicle = Vehicle_At(object); vehicle != nullptr && lethal) {
+  if (Vehicle* vehicle = Vehicle_At(object);
+      vehicle != nullptr && lethal && vehicle->life == Life::Alive) {
     vehicle->life = Life::Killed;
   }
 }

@@ -109,8 +109,6 @@ TEST_F(Bad_Host_Data, RecordsThatLeadToNoSoldierGiveNoNameAndNoSoldierAction) {
 // A player whose object the host removed between the lookup and its use: the plug-in
 // asks the object nothing but whether it is valid. The handle still goes to the host's
 // own functions where a command hands it over unconditionally; the host judges it there.
-// (Not killplayer: the stand-in's damage marks even a removed soldier killed, which
-// makes it valid again.)
 TEST_F(Bad_Host_Data, ARemovedPlayerIsAskedNothingButWhetherItIsValid) {
   World().Find_Player(1)->life = standin::world::Life::Removed;
   const struct {
@@ -124,6 +122,9 @@ TEST_F(Bad_Host_Data, ARemovedPlayerIsAskedNothingButWhetherItIsValid) {
        {"None has been given 3.000000 points.\n"},
        {"Give_Points(soldier 1, 3 [0x40400000], 0)"}},
       {"freeze 1", {}, {"Set_Movement_Enabled(soldier 1, 0)"}},
+      {"killplayer 1",
+       {"None has been force-killed.\n"},
+       {"Apply_Damage(soldier 1, 99999 [0x47C34F80], \"Death\", null)"}},
       {"setcredits 1 4",
        {"None's credits has been set to 4.000000.\n"},
        {"Set_Credits(record 1, 4 [0x40800000])"}},
