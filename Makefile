@@ -18,6 +18,9 @@ FUZZ_SECONDS ?= 60
 SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:check_initialization_order=1:strict_init_order=1 \
                  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
+# Wine keeps its own prefix inside the build tree, so a run never depends on (or
+# disturbs) the user's ~/.wine. Its first start prepares it (about half a minute).
+export WINEPREFIX ?= $(CURDIR)/build/wine
 export WINEDEBUG ?= -all
 export WINEDLLOVERRIDES ?= mscoree,mshtml=
 
@@ -90,6 +93,7 @@ fuzz: deps $(FUZZ_DIR)/CMakeCache.txt
 	$(SANITIZER_ENV) fuzz/run_fuzz.sh $(FUZZ_DIR)/fuzz $(FUZZ_SECONDS)
 
 bench: linux
+	$(LINUX_DIR)/bench/quillon-command-bench
 	$(LINUX_DIR)/bench/quillon-bench
 
 clean:
