@@ -26,6 +26,10 @@ class Plugin_Exports {
   void* Create_Script(const char* name);
   void Plugin_Unload();
 
+  // Where Create_Script sits in the loaded module: an anchor for telling apart
+  // addresses inside the module (its tables, say) from one loaded copy to the next.
+  const void* Create_Script_Entry() const { return create_script_; }
+
   // One line for every export call that did not leave the stack as cdecl must, or
   // that found no such export.
   const std::vector<std::string>& Stack_Errors() const { return stack_errors_; }
