@@ -10,6 +10,7 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #define isatty _isatty
 #else
 #include <unistd.h>
@@ -66,7 +67,27 @@ bool Parse(int count, char** words, Command_Line* line) {
   return !line->plugin.empty();
 }
 
+#ifdef _WIN32
+// A Windows console takes text in its own code page; player names are UTF-8 here, so a
+// console gets the text as 16-bit characters. A pipe or file gets the UTF-8 bytes.
+bool Show_On_Console(const std::string& text) {
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD mode = 0;
+  if (!GetConsoleMode(out, &mode)) return false;
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
+  DWORD written = 0;
+  return WriteConsoleW(out, wide.data(), static_cast<DWORD>(length), &written, nullptr) != 0;
+}
+#else
+bool Show_On_Console(const std::string&) { return false; }
+#endif
+
 void Show(const std::string& text) {
+  std::fflush(stdout);
+  if (Show_On_Console(text)) return;
   std::fputs(text.c_str(), stdout);
   std::fflush(stdout);
 }
