@@ -17,6 +17,18 @@ std::unique_ptr<Host_Object> New_Object(const void* const* operations) {
 
 }  // namespace
 
+std::vector<std::string> Actions_Of(const std::vector<std::string>& calls, std::size_t first) {
+  static const char* const lookups[] = {"Is_Valid_Object(", "As_Soldier(", "As_Vehicle(",
+                                        "Find_Player(", "Get_Class_Id("};
+  std::vector<std::string> actions;
+  for (std::size_t i = first; i < calls.size(); ++i) {
+    bool lookup = false;
+    for (const char* prefix : lookups) lookup = lookup || calls[i].rfind(prefix, 0) == 0;
+    if (!lookup) actions.push_back(calls[i]);
+  }
+  return actions;
+}
+
 World* Active_World() { return active_world; }
 void Set_Active_World(World* world) { active_world = world; }
 

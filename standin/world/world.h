@@ -120,6 +120,10 @@ class World {
   bool logging_ = true;
 };
 
+// The calls of a world's log from `first` on, without the lookups a command makes on its
+// way (validity checks, views, player records, class ids): what it changed or asked for.
+std::vector<std::string> Actions_Of(const std::vector<std::string>& calls, std::size_t first = 0);
+
 // The world the host functions act on; set by the server that owns it.
 World* Active_World();
 void Set_Active_World(World* world);

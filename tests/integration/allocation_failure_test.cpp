@@ -38,14 +38,8 @@ std::uint64_t Ordinal_Of(const standin::Host_Heap& heap, const void* block) {
 // The host calls of the world that change something, lookups left out.
 Lines World_Actions(const standin::Server& server, std::size_t first) {
   Lines actions;
-  const Lines& calls = server.World().Calls();
-  for (std::size_t i = first; i < calls.size(); ++i) {
-    bool lookup = false;
-    for (const char* prefix : {"Is_Valid_Object(", "As_Soldier(", "As_Vehicle(", "Find_Player(",
-                               "Get_Class_Id(", "Find_Definition_By_Name("}) {
-      lookup = lookup || calls[i].rfind(prefix, 0) == 0;
-    }
-    if (!lookup) actions.push_back(calls[i]);
+  for (std::string& call : standin::world::Actions_Of(server.World().Calls(), first)) {
+    if (call.rfind("Find_Definition_By_Name(", 0) != 0) actions.push_back(std::move(call));
   }
   return actions;
 }

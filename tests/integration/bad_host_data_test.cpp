@@ -39,18 +39,7 @@ class Bad_Host_Data : public Plugin_Test {
   }
 
   // The calls of the last line that change something, lookups left out.
-  Lines Actions() const {
-    Lines actions;
-    for (const std::string& call : Calls()) {
-      bool lookup = false;
-      for (const char* prefix :
-           {"Is_Valid_Object(", "As_Soldier(", "As_Vehicle(", "Find_Player(", "Get_Class_Id("}) {
-        lookup = lookup || call.rfind(prefix, 0) == 0;
-      }
-      if (!lookup) actions.push_back(call);
-    }
-    return actions;
-  }
+  Lines Actions() const { return standin::world::Actions_Of(Calls()); }
 
   // Seats a new player as the driver of a one-seat vehicle whose data then claims
   // `count` occupants.

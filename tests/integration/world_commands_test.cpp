@@ -12,14 +12,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-bool Is_Lookup(const std::string& call) {
-  for (const char* prefix : {"Is_Valid_Object(", "As_Soldier(", "As_Vehicle(", "Find_Player(",
-                             "Get_Class_Id("}) {
-    if (call.rfind(prefix, 0) == 0) return true;
-  }
-  return false;
-}
-
 class World_Commands : public Plugin_Test {
  protected:
   standin::Server& Boot_World(standin::Host_Build build = standin::Host_Build::Build_0) {
@@ -42,12 +34,7 @@ class World_Commands : public Plugin_Test {
 
   // The host calls of the last line that act or ask the engine, lookups left out.
   Lines Actions() const {
-    Lines actions;
-    const Lines& calls = server_->World().Calls();
-    for (std::size_t i = calls_before_; i < calls.size(); ++i) {
-      if (!Is_Lookup(calls[i])) actions.push_back(calls[i]);
-    }
-    return actions;
+    return standin::world::Actions_Of(server_->World().Calls(), calls_before_);
   }
 
   const standin::world::Player& Player(int id) {
@@ -65,7 +52,8 @@ TEST_F(World_Commands, ScoreCommandsHandTheHost32BitFloatsAndConfirm) {
   EXPECT_EQ(Actions(), Lines{"Give_Credits(soldier 4, 0.1 [0x3DCCCCCD], 0)"});
   EXPECT_EQ(Type("setpoints 1 -7.25"), Lines{"Havoc's points has been set to -7.250000.\n"});
   EXPECT_EQ(Actions(), Lines{"Set_Points(record 1, -7.25 [0xC0E80000])"});
-  EXPECT_EQ(Type("setcredits 2 1e3 extra"), Lines{"Sydney's credits has been set to 1000.000000.\n"});
+  EXPECT_EQ(Type("setcredits 2 1e3 extra"),
+            Lines{"Sydney's credits has been set to 1000.000000.\n"});
   EXPECT_EQ(Actions(), Lines{"Set_Credits(record 2, 1000 [0x447A0000])"});
   EXPECT_EQ(Player(3).points, 50.0f);
   EXPECT_EQ(Player(1).points, -7.25f);

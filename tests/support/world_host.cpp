@@ -20,14 +20,6 @@ void Put_Slot(std::uint8_t* table, unsigned offset, const void* function) {
   std::memcpy(table + offset, &value, sizeof value);
 }
 
-bool Is_Lookup(const std::string& call) {
-  for (const char* prefix :
-       {"Is_Valid_Object(", "As_Soldier(", "As_Vehicle(", "Find_Player(", "Get_Class_Id("}) {
-    if (call.rfind(prefix, 0) == 0) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 Bound_World::Bound_World(std::unique_ptr<standin::world::World> world, bool with_engine)
@@ -67,11 +59,7 @@ std::vector<std::string> Bound_World::Take_Calls() {
 }
 
 std::vector<std::string> Bound_World::Take_Actions() {
-  std::vector<std::string> actions;
-  for (const std::string& call : Take_Calls()) {
-    if (!Is_Lookup(call)) actions.push_back(call);
-  }
-  return actions;
+  return standin::world::Actions_Of(Take_Calls());
 }
 
 void Bound_World::Clear_Slot(unsigned offset) { Put_Slot(table_, offset, nullptr); }
