@@ -154,6 +154,14 @@ Player* World::Player_Of_Object(const void* object) {
   return nullptr;
 }
 
+Player* World::Player_Of_Record(const void* record) {
+  if (record == nullptr) return nullptr;
+  for (Player& player : players_) {
+    if (player.record.get() == record) return &player;
+  }
+  return nullptr;
+}
+
 Vehicle* World::Vehicle_Of_Object(const void* object) {
   if (object == nullptr) return nullptr;
   for (Vehicle& vehicle : vehicles_) {
@@ -183,9 +191,7 @@ std::string World::Describe(const void* handle) {
     return "vehicle " + std::to_string(vehicle->id);
   }
   if (Preset* preset = Preset_Of_Definition(handle)) return "preset " + preset->name;
-  for (const Player& player : players_) {
-    if (player.record.get() == handle) return "record " + std::to_string(player.id);
-  }
+  if (Player* player = Player_Of_Record(handle)) return "record " + std::to_string(player->id);
   char text[32];
   std::snprintf(text, sizeof text, "unknown %p", handle);
   return text;

@@ -84,6 +84,7 @@ class World {
 
   Player* Find_Player(int id);
   Player* Player_Of_Object(const void* object);
+  Player* Player_Of_Record(const void* record);
   Vehicle* Vehicle_Of_Object(const void* object);
   Preset* Find_Preset(const std::string& name);
   Preset* Preset_Of_Definition(const void* definition);

@@ -138,49 +138,43 @@ STANDIN_HOST_ENTRY void HOST_CDECL Apply_Damage(void* object, float amount, cons
   }
 }
 
-STANDIN_HOST_ENTRY void HOST_CDECL Give_Points(void* object, float amount, std::int32_t flag) {
+// Give_Points and Give_Credits: add to one of the player's scores.
+void Give(const char* function, void* object, float amount, std::int32_t flag,
+          float Player::*score) {
   Log([&] {
-    return "Give_Points(" + Describe(object) + ", " + Float_Text(amount) + ", " +
+    return std::string(function) + "(" + Describe(object) + ", " + Float_Text(amount) + ", " +
            std::to_string(flag) + ")";
   });
-  if (Player* player = Soldier_Player(object)) player->points += amount;
+  if (Player* player = Soldier_Player(object)) player->*score += amount;
+}
+
+STANDIN_HOST_ENTRY void HOST_CDECL Give_Points(void* object, float amount, std::int32_t flag) {
+  Give("Give_Points", object, amount, flag, &Player::points);
 }
 
 STANDIN_HOST_ENTRY void HOST_CDECL Give_Credits(void* object, float amount, std::int32_t flag) {
-  Log([&] {
-    return "Give_Credits(" + Describe(object) + ", " + Float_Text(amount) + ", " +
-           std::to_string(flag) + ")";
-  });
-  if (Player* player = Soldier_Player(object)) player->credits += amount;
+  Give("Give_Credits", object, amount, flag, &Player::credits);
 }
 
 // --- object operations (thiscall) --------------------------------------------------
 
-Player* Player_Of_Record(const void* record) {
+// The record's Set_Points and Set_Credits: replace one of the player's scores.
+void Set_Score(const char* function, void* record, float value, float Player::*score) {
   World* world = Active_World();
-  if (world == nullptr) return nullptr;
-  for (const Player& player : world->Players()) {
-    if (player.record.get() == record) return const_cast<Player*>(&player);
-  }
-  return nullptr;
+  Player* player = world != nullptr ? world->Player_Of_Record(record) : nullptr;
+  Log([&] {
+    return std::string(function) + "(record " + std::to_string(player ? player->id : -1) + ", " +
+           Float_Text(value) + ")";
+  });
+  if (player != nullptr) player->*score = value;
 }
 
 STANDIN_HOST_ENTRY void HOST_THISCALL Set_Points(void* record, float value) {
-  Player* player = Player_Of_Record(record);
-  Log([&] {
-    return "Set_Points(record " + std::to_string(player ? player->id : -1) + ", " +
-           Float_Text(value) + ")";
-  });
-  if (player != nullptr) player->points = value;
+  Set_Score("Set_Points", record, value, &Player::points);
 }
 
 STANDIN_HOST_ENTRY void HOST_THISCALL Set_Credits(void* record, float value) {
-  Player* player = Player_Of_Record(record);
-  Log([&] {
-    return "Set_Credits(record " + std::to_string(player ? player->id : -1) + ", " +
-           Float_Text(value) + ")";
-  });
-  if (player != nullptr) player->credits = value;
+  Set_Score("Set_Credits", record, value, &Player::credits);
 }
 
 STANDIN_HOST_ENTRY void* HOST_THISCALL As_Vehicle(void* object) {
