@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "host/host_memory.h"
+
 namespace commands {
 
 namespace {
@@ -11,10 +13,11 @@ namespace {
 // every path out of Parse.
 class Scratch_Copy {
  public:
-  explicit Scratch_Copy(const char* text, std::size_t length)
-      : data_(static_cast<char*>(host::Host_Allocate_Array(length + 1))) {
-    if (data_ == nullptr) throw std::bad_alloc();
-    std::memcpy(data_, text, length + 1);
+  // data() is null when the host heap has no block for the copy.
+  Scratch_Copy(const char* text, std::size_t length)
+      : data_(length < UINT32_MAX ? static_cast<char*>(host::Host_Allocate_Array(length + 1))
+                                  : nullptr) {
+    if (data_ != nullptr) std::memcpy(data_, text, length + 1);
   }
   ~Scratch_Copy() { host::Host_Release_Array(data_); }
   Scratch_Copy(const Scratch_Copy&) = delete;
@@ -28,20 +31,21 @@ class Scratch_Copy {
 
 // Only the space separates; runs of spaces, leading and trailing ones make no empty
 // words, and tabs belong to words. Calls `take(word, length)` for each word in order,
-// ending each word in place in the buffer as the standard tokenizer does.
+// ending each word in place in the buffer as the standard tokenizer does. Stops at
+// the first word `take` refuses, and says whether every word was taken.
 template <typename Take>
-void For_Each_Word(char* buffer, Take take) {
+bool For_Each_Word(char* buffer, Take take) {
   char* cursor = buffer;
   for (;;) {
     while (*cursor == ' ') ++cursor;
-    if (*cursor == '\0') return;
+    if (*cursor == '\0') return true;
     char* word = cursor;
     while (*cursor != ' ' && *cursor != '\0') ++cursor;
     const std::size_t length = static_cast<std::size_t>(cursor - word);
     const bool last = *cursor == '\0';
     *cursor = '\0';
-    take(word, length);
-    if (last) return;
+    if (!take(word, length)) return false;
+    if (last) return true;
     ++cursor;
   }
 }
@@ -56,23 +60,48 @@ std::size_t Count_Words(const char* text) {
 
 }  // namespace
 
-void ArgumentList::Parse(const char* text) {
-  items_.clear();
+void ArgumentList::Clear() {
+  for (std::size_t i = 0; i < count_; ++i) items_[i].~Host_Text();
+  host::Host_Release(items_);
+  items_ = nullptr;
+  capacity_ = 0;
+  count_ = 0;
   token_count_ = 0;
-  const std::size_t length = std::strlen(text);
-  Scratch_Copy scratch(text, length);
-  // One block for the whole list: the text and every word come in one reservation.
-  items_.reserve(Count_Words(text) + 1);
-  items_.emplace_back(text, length);
-  For_Each_Word(scratch.data(), [this](const char* word, std::size_t word_length) {
-    items_.emplace_back(word, word_length);
-    ++token_count_;
-  });
 }
 
-Host_Text ArgumentList::Get_Argument(std::size_t index) const {
-  if (index > static_cast<std::size_t>(token_count_) || index >= items_.size()) return Host_Text();
-  return items_[index];
+bool ArgumentList::Append(const char* text, std::size_t length) {
+  if (count_ == capacity_) return false;
+  Host_Text* item = new (&items_[count_]) Host_Text();
+  ++count_;
+  return item->Assign(text, length);
+}
+
+bool ArgumentList::Parse(const char* text) {
+  Clear();
+  const std::size_t length = std::strlen(text);
+  Scratch_Copy scratch(text, length);
+  if (scratch.data() == nullptr) return false;
+  // One block for the whole list: the text and every word come in one reservation.
+  const std::size_t elements = Count_Words(text) + 1;
+  items_ = host::Host_Allocate_Elements<Host_Text>(elements);
+  if (items_ == nullptr) return false;
+  capacity_ = elements;
+  const bool complete =
+      Append(text, length) &&
+      For_Each_Word(scratch.data(), [this](const char* word, std::size_t word_length) {
+        if (!Append(word, word_length)) return false;
+        ++token_count_;
+        return true;
+      });
+  if (!complete) Clear();
+  return complete;
+}
+
+bool ArgumentList::Get_Argument(std::size_t index, Host_Text* copy) const {
+  if (index > static_cast<std::size_t>(token_count_) || index >= count_) {
+    return copy->Assign("", 0);
+  }
+  return copy->Assign(items_[index]);
 }
 
 }  // namespace commands

@@ -5,28 +5,35 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
-#include <vector>
 
-#include "host/host_memory.h"
+#include "commands/host_text.h"
 
 namespace commands {
 
-using Host_Text = std::basic_string<char, std::char_traits<char>, host::HostAllocator<char>>;
-
 class ArgumentList {
  public:
-  // Rebuilds the list from the text. Throws std::bad_alloc when the host heap cannot
-  // hold it; nothing is leaked then.
-  void Parse(const char* text);
+  ArgumentList() = default;
+  ~ArgumentList() { Clear(); }
+  ArgumentList(const ArgumentList&) = delete;
+  ArgumentList& operator=(const ArgumentList&) = delete;
 
-  // A copy of element `index`, or an empty text past the last word.
-  Host_Text Get_Argument(std::size_t index) const;
+  // Rebuilds the list from the text. False when the host heap cannot hold it: the list
+  // is then empty and keeps no block.
+  bool Parse(const char* text);
+
+  // Copies element `index` into `copy`, or makes `copy` empty past the last word. False
+  // only when the copy needs a block the host heap refused.
+  bool Get_Argument(std::size_t index, Host_Text* copy) const;
 
   std::int32_t token_count() const { return token_count_; }
 
  private:
-  std::vector<Host_Text, host::HostAllocator<Host_Text>> items_;
+  void Clear();
+  bool Append(const char* text, std::size_t length);
+
+  Host_Text* items_ = nullptr;  // one host block for every element
+  std::size_t capacity_ = 0;
+  std::size_t count_ = 0;
   std::int32_t token_count_ = 0;
 };
 

@@ -1,35 +1,45 @@
 // What the commands share after the common beginning: the split argument text, the
 // check that the required words are there, and the conversions of words to numbers.
+// Every step that copies a word may find the host heap exhausted; it then answers
+// false, and the command ends silently, as it does for a missing word.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
 #include "commands/argument_list.h"
+#include "commands/host_text.h"
+#include "commands/number_reading.h"
 
 namespace commands {
 
 class Command_Arguments {
  public:
-  explicit Command_Arguments(const char* text) { list_.Parse(text); }
+  bool Parse(const char* text) { return list_.Parse(text); }
 
-  // Elements 0 to `last` are all non-empty; a missing word ends a command silently.
+  // Elements 0 to `last` are all there (non-empty) and could be copied.
   bool Has_Words_Through(std::size_t last) const {
     for (std::size_t i = 0; i <= last; ++i) {
-      if (list_.Get_Argument(i).empty()) return false;
+      Host_Text word;
+      if (!list_.Get_Argument(i, &word) || word.empty()) return false;
     }
     return true;
   }
 
-  Host_Text Word(std::size_t index) const { return list_.Get_Argument(index); }
+  bool Word(std::size_t index, Host_Text* word) const { return list_.Get_Argument(index, word); }
 
-  // Player ids read as atoi does: no error for text that is not a number.
-  std::int32_t Id(std::size_t index) const { return std::atoi(list_.Get_Argument(index).c_str()); }
+  bool Id(std::size_t index, std::int32_t* id) const {
+    Host_Text word;
+    if (!list_.Get_Argument(index, &word)) return false;
+    *id = Read_Id(word.c_str());
+    return true;
+  }
 
-  // Amounts and coordinates read as atof does, then narrowed to the host's 32-bit float.
-  float Amount(std::size_t index) const {
-    return static_cast<float>(std::atof(list_.Get_Argument(index).c_str()));
+  bool Amount(std::size_t index, float* amount) const {
+    Host_Text word;
+    if (!list_.Get_Argument(index, &word)) return false;
+    *amount = Read_Amount(word.c_str());
+    return true;
   }
 
  private:

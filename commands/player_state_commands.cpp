@@ -1,8 +1,7 @@
 #include "commands/player_state_commands.h"
 
-#include <cstdlib>
-
 #include "commands/command_arguments.h"
+#include "commands/number_reading.h"
 #include "host/game_objects.h"
 #include "host/host_addresses.h"
 #include "host/host_memory.h"
@@ -18,9 +17,10 @@ constexpr std::int32_t Movement_Off = 0;
 constexpr std::int32_t Movement_On = 1;
 
 void Set_Movement(const char* arguments, std::int32_t enabled) {
-  const Command_Arguments words(arguments);
-  if (!words.Has_Words_Through(1)) return;
-  host::GameObject* object = host::Get_Player_Object(words.Id(1));
+  Command_Arguments words;
+  std::int32_t id = 0;
+  if (!words.Parse(arguments) || !words.Has_Words_Through(1) || !words.Id(1, &id)) return;
+  host::GameObject* object = host::Get_Player_Object(id);
   if (object == nullptr) return;
   host::Call_Script_Slot(host::script_slot::Set_Movement_Enabled, object, enabled);
 }
@@ -37,9 +37,10 @@ void ConsoleCommand_freeze::Run(const char* arguments) { Set_Movement(arguments,
 void ConsoleCommand_unfreeze::Run(const char* arguments) { Set_Movement(arguments, Movement_On); }
 
 void ConsoleCommand_flymode::Run(const char* arguments) {
-  const Command_Arguments words(arguments);
-  if (!words.Has_Words_Through(1)) return;
-  host::GameObject* object = host::Get_Player_Object(words.Id(1));
+  Command_Arguments words;
+  std::int32_t id = 0;
+  if (!words.Parse(arguments) || !words.Has_Words_Through(1) || !words.Id(1, &id)) return;
+  host::GameObject* object = host::Get_Player_Object(id);
   if (object == nullptr) {
     host::Console_Print("Error: Player not found.\n");
     return;
@@ -50,7 +51,7 @@ void ConsoleCommand_flymode::Run(const char* arguments) {
 
 // Reads the id from the whole text: no argument list, so "7 more words" is player 7.
 void ConsoleCommand_kill::Run(const char* arguments) {
-  host::GameObject* object = host::Get_Player_Object(std::atoi(arguments));
+  host::GameObject* object = host::Get_Player_Object(Read_Id(arguments));
   host::VehicleView* vehicle = host::Get_Soldier_Vehicle(object);
   if (vehicle != nullptr) {
     // A driver takes the vehicle down with them; driver or passenger, the player's
@@ -64,11 +65,14 @@ void ConsoleCommand_kill::Run(const char* arguments) {
 }
 
 void ConsoleCommand_changecharacter::Run(const char* arguments) {
-  const Command_Arguments words(arguments);
-  if (!words.Has_Words_Through(2)) return;
-  host::GameObject* object = host::Get_Player_Object(words.Id(1));
+  Command_Arguments words;
+  std::int32_t id = 0;
+  if (!words.Parse(arguments) || !words.Has_Words_Through(2) || !words.Id(1, &id)) return;
+  host::GameObject* object = host::Get_Player_Object(id);
+  Host_Text preset;
+  if (!words.Word(2, &preset)) return;
   // Refusals (no player, seated in a vehicle, no such character) are silent.
-  host::Change_Character(object, words.Word(2).c_str());
+  host::Change_Character(object, preset.c_str());
 }
 
 }  // namespace commands

@@ -1,7 +1,5 @@
 #include "commands/score_commands.h"
 
-#include <cstdlib>
-
 #include "commands/command_arguments.h"
 #include "host/calling_convention.h"
 #include "host/game_objects.h"
@@ -20,10 +18,13 @@ constexpr std::int32_t Give_Flags = 0;
 // givepoints and refund: add to the player's score through a table slot, then confirm.
 // The line is printed with the name "None" when no player has the id.
 void Give(const char* arguments, unsigned slot, const char* confirmation) {
-  const Command_Arguments words(arguments);
-  if (!words.Has_Words_Through(2)) return;
-  const std::int32_t id = words.Id(1);
-  const float amount = words.Amount(2);
+  Command_Arguments words;
+  std::int32_t id = 0;
+  float amount = 0;
+  if (!words.Parse(arguments) || !words.Has_Words_Through(2) || !words.Id(1, &id) ||
+      !words.Amount(2, &amount)) {
+    return;
+  }
   host::GameObject* object = host::Get_Player_Object(id);
   if (object != nullptr) host::Call_Script_Slot(slot, object, amount, Give_Flags);
   host::Console_Print(confirmation, host::Get_Player_Name(object), static_cast<double>(amount));
@@ -33,12 +34,15 @@ void Give(const char* arguments, unsigned slot, const char* confirmation) {
 // record's id is read from the whole text, the name's from the first word; they differ
 // only when the first word is white space other than spaces.
 void Set(const char* arguments, unsigned record_slot, const char* confirmation) {
-  const Command_Arguments words(arguments);
-  if (!words.Has_Words_Through(2)) return;
-  const std::int32_t name_id = words.Id(1);
-  const std::int32_t record_id = words.Id(0);
+  Command_Arguments words;
+  std::int32_t name_id = 0, record_id = 0;
+  if (!words.Parse(arguments) || !words.Has_Words_Through(2) || !words.Id(1, &name_id) ||
+      !words.Id(0, &record_id)) {
+    return;
+  }
   host::GameObject* object = host::Get_Player_Object(name_id);
-  const float amount = words.Amount(2);
+  float amount = 0;
+  if (!words.Amount(2, &amount)) return;
   host::PlayerRecord* record = host::Find_Player_Record(record_id);
   if (record != nullptr) host::Call_Virtual<void>(record, record_slot, amount);
   host::Console_Print(confirmation, host::Get_Player_Name(object), static_cast<double>(amount));
@@ -63,10 +67,14 @@ void ConsoleCommand_setpoints::Run(const char* arguments) {
 }
 
 void ConsoleCommand_teleport::Run(const char* arguments) {
-  const Command_Arguments words(arguments);
-  if (!words.Has_Words_Through(4)) return;
-  const std::int32_t id = words.Id(1);
-  const Vector3 position = {words.Amount(2), words.Amount(3), words.Amount(4)};
+  Command_Arguments words;
+  std::int32_t id = 0;
+  Vector3 position = {0, 0, 0};
+  if (!words.Parse(arguments) || !words.Has_Words_Through(4) || !words.Id(1, &id) ||
+      !words.Amount(2, &position.x) || !words.Amount(3, &position.y) ||
+      !words.Amount(4, &position.z)) {
+    return;
+  }
   host::GameObject* object = host::Get_Player_Object(id);
   if (object != nullptr) {
     host::Call_Script_Slot(host::script_slot::Set_Object_Position, object, &position);

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
-#include <new>
 
 #include "host/engine_addresses.h"
 
@@ -33,30 +32,14 @@ void Console_Print(const char* format, Args... args) {
   }
 }
 
-// Container storage in the host heap. An element count whose byte size does not fit
-// in 32 bits, and a host that hands back no block, both fail as std::bad_alloc
-// before anything is written.
+// Storage for `count` objects of T in the host heap, not constructed. Null when the
+// byte size does not fit in 32 bits (the host is then not asked) or the host has no
+// block to give.
 template <typename T>
-struct HostAllocator {
-  using value_type = T;
-
-  HostAllocator() noexcept = default;
-  template <typename U>
-  HostAllocator(const HostAllocator<U>&) noexcept {}
-
-  T* allocate(std::size_t count) {
-    constexpr std::uint32_t largest = std::numeric_limits<std::uint32_t>::max();
-    if (count > 0 && largest / count < sizeof(T)) throw std::bad_alloc();
-    void* block = Host_Allocate(count * sizeof(T));
-    if (block == nullptr) throw std::bad_alloc();
-    return static_cast<T*>(block);
-  }
-  void deallocate(T* block, std::size_t) noexcept { Host_Release(block); }
-
-  template <typename U>
-  bool operator==(const HostAllocator<U>&) const noexcept { return true; }
-  template <typename U>
-  bool operator!=(const HostAllocator<U>&) const noexcept { return false; }
-};
+T* Host_Allocate_Elements(std::size_t count) noexcept {
+  constexpr std::uint32_t largest = std::numeric_limits<std::uint32_t>::max();
+  if (count > 0 && largest / count < sizeof(T)) return nullptr;
+  return static_cast<T*>(Host_Allocate(count * sizeof(T)));
+}
 
 }  // namespace host

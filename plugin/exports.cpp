@@ -20,12 +20,9 @@ T& Member_At(void* record, unsigned offset) {
 
 int Attach(void* module, std::uint32_t reason) {
   if (reason != Process_Attach) return 1;
-  try {
-    platform::Disable_Thread_Notifications(module);
-    if (host::HostVariant == host::Build_Unresolved) host::Engine_Init();
-  } catch (...) {
-    // Loading must never fail the host; an unbound plug-in simply declines to work.
-  }
+  platform::Disable_Thread_Notifications(module);
+  // Loading never fails the host; an unbound plug-in simply declines to work.
+  if (host::HostVariant == host::Build_Unresolved) host::Engine_Init();
   return 1;
 }
 
@@ -53,25 +50,23 @@ int DllMain(void* module, std::uint32_t reason, void*) { return Attach(module, r
 
 bool ZORM_Check_Version(void*, void* version_report) {
   if (version_report == nullptr) return true;
-  try {
-    plugin::Assign(Member_At<plugin::HostString>(version_report,
-                                                 host::version_report::Framework_Version),
-                   Framework_Version);
-    Member_At<unsigned char>(version_report, host::version_report::Flag) = 0;
-  } catch (...) {
-  }
+  // A version text the host heap cannot hold leaves the record as it was; the flag is
+  // cleared either way and the answer stays yes.
+  plugin::Assign(
+      Member_At<plugin::HostString>(version_report, host::version_report::Framework_Version),
+      Framework_Version);
+  Member_At<unsigned char>(version_report, host::version_report::Flag) = 0;
   return true;
 }
 
 void ZORM_Plugin_Load(void* extension_module, std::uint32_t, void*, void*, void* plugin_info) {
-  try {
-    if (plugin_info != nullptr) {
-      plugin::Assign(Member_At<plugin::HostString>(plugin_info, host::plugin_info::Name),
-                     Plugin_Name);
-      plugin::Assign(Member_At<plugin::HostString>(plugin_info, host::plugin_info::Version),
-                     Plugin_Version);
-    }
-  } catch (...) {
+  // A text the host heap cannot hold leaves its string as it was, and the next is
+  // still tried.
+  if (plugin_info != nullptr) {
+    plugin::Assign(Member_At<plugin::HostString>(plugin_info, host::plugin_info::Name),
+                   Plugin_Name);
+    plugin::Assign(Member_At<plugin::HostString>(plugin_info, host::plugin_info::Version),
+                   Plugin_Version);
   }
   host::Extension_Module = extension_module;
 }
@@ -85,11 +80,7 @@ void Set_Request_Destroy_Func(void*) {}
 bool Set_Script_Commands(host::ScriptCommandTable** table_location) {
   if (table_location == nullptr || *table_location == nullptr) return false;
   host::Script_Commands = *table_location;
-  try {
-    return Bind_And_Register();
-  } catch (...) {
-    return false;
-  }
+  return Bind_And_Register();
 }
 
 void* Create_Script(const char*) { return nullptr; }

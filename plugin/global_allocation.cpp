@@ -1,17 +1,23 @@
 // The module's global allocation functions: everything the plug-in creates with new
 // lives in the host heap, so the host may release it and we may release the host's.
 // Linked only into the plug-in itself, never into a test program that hosts it.
+//
+// The plug-in is built without exceptions and its own code never uses the plain
+// (throwing) forms: each of its allocations asks the host directly and checks for
+// null. The plain forms are still defined, so that nothing in the runtime linked into
+// the module can reach a heap other than the host's; with no exception to report a
+// refusal by, they stop the process instead of handing back null to be written
+// through.
 #include <cstddef>
+#include <cstdlib>
 #include <new>
 
 #include "host/host_memory.h"
 
 namespace {
 
-// A null block (no host allocator bound, or the host is out of memory) must never be
-// handed to code that constructs into it.
 void* Checked(void* block) {
-  if (block == nullptr) throw std::bad_alloc();
+  if (block == nullptr) std::abort();
   return block;
 }
 

@@ -1,7 +1,6 @@
 #include "plugin/host_string.h"
 
 #include <cstring>
-#include <new>
 
 #include "host/host_memory.h"
 
@@ -34,25 +33,26 @@ std::uint32_t Grown_Capacity(std::uint32_t old_capacity, std::uint32_t length) {
 
 }  // namespace
 
-void Assign(HostString& target, const char* text) {
+bool Assign(HostString& target, const char* text) {
   const std::size_t length = std::strlen(text);
   const std::uint32_t usable = Usable_Capacity(target);
   if (length <= usable) {
     std::memmove(Storage_Of(target), text, length + 1);
     target.length = static_cast<std::uint32_t>(length);
     target.capacity = usable;
-    return;
+    return true;
   }
-  if (length >= UINT32_MAX) throw std::bad_alloc();
+  if (length >= UINT32_MAX) return false;
   const std::uint32_t capacity = Grown_Capacity(usable, static_cast<std::uint32_t>(length));
-  if (capacity == UINT32_MAX) throw std::bad_alloc();
+  if (capacity == UINT32_MAX) return false;
   char* block = static_cast<char*>(host::Host_Allocate(capacity + std::size_t{1}));
-  if (block == nullptr) throw std::bad_alloc();
+  if (block == nullptr) return false;
   std::memcpy(block, text, length + 1);
   if (!Is_Inline(target)) host::Host_Release(target.text.block);
   target.text.block = block;
   target.capacity = capacity;
   target.length = static_cast<std::uint32_t>(length);
+  return true;
 }
 
 const char* Text_Of(const HostString& source) {

@@ -29,9 +29,9 @@ static_assert(offsetof(HostString, length) == 20, "length sits at byte 20");
 static_assert(offsetof(HostString, capacity) == 24, "capacity sits at byte 24");
 
 // Assigns NUL-terminated text. Reuses the current storage when the text fits, else
-// takes a larger block from the host heap and releases the old one. Throws
-// std::bad_alloc, leaving the record unchanged, when no block can be had.
-void Assign(HostString& target, const char* text);
+// takes a larger block from the host heap and releases the old one. False, with the
+// record unchanged, when no block can be had.
+bool Assign(HostString& target, const char* text);
 
 // The text currently held.
 const char* Text_Of(const HostString& source);

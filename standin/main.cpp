@@ -1,6 +1,6 @@
 // quillon-standin: the stand-in game server with its console, for an operator.
 //   quillon-standin --build 0|1|4|none --plugin PATH [--missing NAME]... [--unreadable]
-//                   [--no-sse] [--empty-world]
+//                   [--no-sse] [--empty-world] [--preload PATH]...
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -52,6 +52,8 @@ bool Parse(int count, char** words, Command_Line* line) {
       if (!Parse_Build(words[++i], &line->options.build)) return false;
     } else if (word == "--plugin" && has_value) {
       line->plugin = words[++i];
+    } else if (word == "--preload" && has_value) {
+      line->options.preload.push_back(words[++i]);
     } else if (word == "--missing" && has_value) {
       line->options.missing_extensions.push_back(words[++i]);
     } else if (word == "--unreadable") {
@@ -99,7 +101,7 @@ int main(int count, char** words) {
   if (!Parse(count, words, &line)) {
     std::fprintf(stderr,
                  "usage: %s --build 0|1|4|none --plugin PATH [--missing NAME]... "
-                 "[--unreadable] [--no-sse] [--empty-world]\n",
+                 "[--unreadable] [--no-sse] [--empty-world] [--preload PATH]...\n",
                  words[0]);
     return 2;
   }

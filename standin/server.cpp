@@ -1,6 +1,7 @@
 #include "standin/server.h"
 
 #include "standin/host_functions.h"
+#include "standin/preload_module.h"
 #include "standin/world/world.h"
 
 namespace standin {
@@ -59,6 +60,9 @@ bool Server::Prepare_Host() {
 
 bool Server::Load_Module(const std::string& plugin_path) {
   if (!Prepare_Host()) return false;
+  for (const std::string& neighbour : options_.preload) {
+    if (!Preload_Module(neighbour, &error_)) return false;
+  }
   if (!module_.Load(plugin_path, &error_) || !exports_.Bind(module_, &error_)) return false;
   if (Plugin_Module::Loader_Runs_Entry()) {
     report_.entry_result = 1;  // the system loader ran it; a failed entry fails the load

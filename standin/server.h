@@ -34,11 +34,12 @@ struct Server_Options {
   std::vector<std::string> missing_extensions;  // names vkl.dll lacks
   std::uint32_t table_size = Script_Table_Bytes;
   std::uint32_t table_version = Script_Table_Version;
-  bool sse = true;                                 // the host's SSE flag byte
+  bool sse = true;       // the host's SSE flag byte
   bool players = false;  // the operator's default world of players instead of an empty one
   std::vector<std::uint64_t> failing_allocations;  // host allocations that return null
   unsigned stack_skew = Host_Stack_Skew;           // stack alignment of calls into the plug-in
   std::function<void(const std::string&)> echo;    // operator output, as it happens
+  std::vector<std::string> preload;                // modules of other plug-ins, loaded before ours
 };
 
 // What the loader sequence returned and what it found in its records.

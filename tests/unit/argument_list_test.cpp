@@ -13,8 +13,9 @@ namespace {
 using commands::ArgumentList;
 
 std::string Arg(const ArgumentList& list, std::size_t index) {
-  const commands::Host_Text text = list.Get_Argument(index);
-  return std::string(text.data(), text.size());
+  commands::Host_Text text;
+  EXPECT_TRUE(list.Get_Argument(index, &text));
+  return std::string(text.c_str(), text.size());
 }
 
 std::vector<std::string> Words(const ArgumentList& list) {
@@ -46,7 +47,7 @@ TEST_F(ArgumentListTest, SplitsOnSpacesOnlyAndKeepsTheWholeText) {
   };
   for (const Case& c : cases) {
     ArgumentList list;
-    list.Parse(c.text);
+    EXPECT_TRUE(list.Parse(c.text));
     EXPECT_EQ(Arg(list, 0), c.text) << "text '" << c.text << "'";
     EXPECT_EQ(Words(list), c.words) << "text '" << c.text << "'";
     EXPECT_EQ(list.token_count(), static_cast<int>(c.words.size()));
@@ -98,21 +99,39 @@ TEST_F(ArgumentListTest, LongWordsLiveInTheHostHeapToo) {
   EXPECT_EQ(fake_host::Heap().live, 0);
 }
 
-TEST_F(ArgumentListTest, ExhaustedHeapAtAnyPointThrowsWithoutLeaking) {
+// Every allocation of a parse refused in turn: the parse says so, the list is left
+// empty and no block stays behind, while the scratch copy was already given back.
+TEST_F(ArgumentListTest, ExhaustedHeapAtAnyPointFailsWithoutLeaking) {
   const std::string text = "3 " + std::string(40, 'p') + " " + std::string(30, 'q');
   for (int k = 1; k <= 8; ++k) {
     fake_host::Bind();
     fake_host::Heap().fail_at = k;
-    bool threw = false;
-    try {
+    bool parsed = true;
+    {
       ArgumentList list;
-      list.Parse(text.c_str());
-    } catch (const std::bad_alloc&) {
-      threw = true;
+      parsed = list.Parse(text.c_str());
+      if (!parsed) {
+        EXPECT_EQ(list.token_count(), 0) << "failing allocation " << k;
+        EXPECT_EQ(fake_host::Heap().live, 0) << "failing allocation " << k;
+      }
     }
     EXPECT_EQ(fake_host::Heap().live, 0) << "failing allocation " << k;
-    EXPECT_EQ(threw, k <= fake_host::Heap().allocations) << "failing allocation " << k;
+    EXPECT_EQ(parsed, k > fake_host::Heap().allocations) << "failing allocation " << k;
   }
+}
+
+// A copy of a long word needs a block of its own; when the host refuses it the copy is
+// reported as failed and left empty, and the list itself is untouched.
+TEST_F(ArgumentListTest, ACopyTheHeapRefusesIsReportedAndLeftEmpty) {
+  const std::string word(40, 'w');
+  ArgumentList list;
+  ASSERT_TRUE(list.Parse(("1 " + word).c_str()));
+  fake_host::Heap().fail_at = fake_host::Heap().allocations + 1;
+  commands::Host_Text copy;
+  EXPECT_FALSE(list.Get_Argument(2, &copy));
+  EXPECT_TRUE(copy.empty());
+  EXPECT_STREQ(copy.c_str(), "");
+  EXPECT_EQ(Arg(list, 2), word);
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ TEST_F(HostStringTest, FailedAllocationLeavesTheRecordAsItWas) {
   HostString s = Empty_Inline();
   plugin::Assign(s, "old");
   fake_host::Heap().fail_at = 1;
-  EXPECT_THROW(plugin::Assign(s, std::string(20, 'z').c_str()), std::bad_alloc);
+  EXPECT_FALSE(plugin::Assign(s, std::string(20, 'z').c_str()));
   EXPECT_STREQ(s.text.inline_text, "old");
   EXPECT_EQ(s.length, 3u);
   EXPECT_EQ(s.capacity, 15u);
@@ -90,7 +90,7 @@ TEST_F(HostStringTest, ZeroedRecordIsTreatedAsAnEmptyInlineString) {
 TEST_F(HostStringTest, UnboundHostMeansNoBlockAndNoCall) {
   fake_host::Unbind();
   HostString s = Empty_Inline();
-  EXPECT_THROW(plugin::Assign(s, std::string(16, 'q').c_str()), std::bad_alloc);
+  EXPECT_FALSE(plugin::Assign(s, std::string(16, 'q').c_str()));
   EXPECT_EQ(s.length, 0u);
 }
 
