@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "standin/preload_module.h"
 #include "tests/integration/test_support.h"
 
 namespace quillon_test {
@@ -49,8 +50,15 @@ int Failures() {
   return ::testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count();
 }
 
+// The figure, with the neighbour modules that were loaded before the plug-in.
 void Report(const char* phase, unsigned survived, unsigned points) {
-  std::printf("allocation failure points: %s: %u of %u survived\n", phase, survived, points);
+  std::string beside;
+  for (const std::string& neighbour : Neighbour_Modules()) {
+    const std::size_t slash = neighbour.find_last_of("/\\");
+    beside += (beside.empty() ? " with " : ", ") + neighbour.substr(slash + 1) + " loaded first";
+  }
+  std::printf("allocation failure points: %s: %u of %u survived%s\n", phase, survived, points,
+              beside.c_str());
 }
 
 class Allocation_Failure : public Plugin_Test {
@@ -164,6 +172,16 @@ TEST_F(Allocation_Failure, ACommandThatCannotAllocateEndsSilentlyAndGivesEveryth
   }
   Report("commands", survived, points);
   EXPECT_GT(points, 0u);
+}
+
+// The sweeps above prove something beside a neighbour only if the neighbour is really
+// in the process when the plug-in starts.
+TEST_F(Allocation_Failure, NeighbourModulesAreLoadedBeforeThePlugIn) {
+  Load_Only(With_Players());
+  for (const std::string& neighbour : Neighbour_Modules()) {
+    const std::size_t slash = neighbour.find_last_of("/\\");
+    EXPECT_TRUE(standin::Is_Module_Loaded(neighbour.substr(slash + 1))) << neighbour;
+  }
 }
 
 }  // namespace

@@ -12,6 +12,11 @@ std::string& Path() {
 const std::string& Plugin_Path() { return Path(); }
 void Set_Plugin_Path(const std::string& path) { Path() = path; }
 
+std::vector<std::string>& Neighbour_Modules() {
+  static std::vector<std::string> modules;
+  return modules;
+}
+
 const Known_Command Known_Commands[Command_Count] = {
     {"changecharacter",
      "CHANGECHARACTER <id> <preset> - Changes a player into any character preset.\n",
@@ -36,6 +41,7 @@ const Known_Command Known_Commands[Command_Count] = {
 
 standin::Server& Plugin_Test::Load_Only(standin::Server_Options options) {
   Finish();
+  for (const std::string& neighbour : Neighbour_Modules()) options.preload.push_back(neighbour);
   server_ = std::make_unique<standin::Server>(std::move(options));
   if (!server_->Load_Module(Plugin_Path())) {
     ADD_FAILURE() << "the stand-in could not load " << Plugin_Path() << ": " << server_->Error();

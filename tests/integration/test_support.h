@@ -17,6 +17,9 @@ namespace quillon_test {
 const std::string& Plugin_Path();
 void Set_Plugin_Path(const std::string& path);
 
+// Modules of other plug-ins every server loads before ours (`--preload PATH`).
+std::vector<std::string>& Neighbour_Modules();
+
 // A keyword with its help and usage lines, in registration order.
 struct Known_Command {
   const char* name;
