@@ -6,14 +6,30 @@ set -euo pipefail
 # clang with libclang-rt-14-dev (its i386 sanitizer and libFuzzer runtimes included;
 # never the :i386 package, which removes g++-multilib) builds the fuzzer; llvm brings
 # llvm-symbolizer, which turns the clang build's sanitizer reports into source lines.
+# locales gives the German locale the native locale test sets (generated below).
 packages=(cmake make g++ g++-multilib g++-mingw-w64-i686 libgtest-dev:i386 googletest
-          libbenchmark-dev:i386 wine wine32 clang clang-format libclang-rt-14-dev llvm)
+          libbenchmark-dev:i386 wine wine32 clang clang-format libclang-rt-14-dev llvm locales)
+
+# The native locale test runs the stand-in under de_DE.UTF-8 (decimal comma).
+german_locale_missing() { ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; }
+generate_german_locale() {
+  if ! grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    echo 'de_DE.UTF-8 UTF-8' >>/etc/locale.gen
+  fi
+  locale-gen >/dev/null
+}
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  if german_locale_missing; then
+    [ "$(id -u)" -eq 0 ] || { echo "the de_DE.UTF-8 locale is missing (run 'make deps' as root)" >&2; exit 1; }
+    generate_german_locale
+  fi
+  exit 0
+fi
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "missing packages: ${missing[*]} (run 'make deps' as root)" >&2
@@ -25,3 +41,5 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -q
 apt-get install -y -q --no-install-recommends "${missing[@]}"
+german_locale_missing && generate_german_locale
+exit 0

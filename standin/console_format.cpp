@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "standin/c_runtime_locale.h"
+
 namespace standin {
 
 namespace {
@@ -90,6 +92,18 @@ void Append_Formatted(std::string* out, const std::string& c_directive, Value va
   out->append(large.c_str(), static_cast<std::size_t>(needed));
 }
 
+// The host console prints numbers with a '.', whatever locale another module of the
+// process has set for the C runtime.
+template <typename Value>
+void Append_Floating(std::string* out, const std::string& c_directive, Value value) {
+  std::string number;
+  Append_Formatted(&number, c_directive, value);
+  const std::string point = C_Runtime_Decimal_Point();
+  const std::size_t at = point == "." ? std::string::npos : number.find(point);
+  if (at != std::string::npos) number.replace(at, point.size(), ".");
+  out->append(number);
+}
+
 void Append_Integer(std::string* out, const Directive& directive, va_list* arguments) {
   const bool is_signed = directive.conversion == 'd' || directive.conversion == 'i';
   if (directive.length == "ll" || directive.length == "j") {
@@ -155,11 +169,11 @@ bool Append_Directive(std::string* out, const Directive& directive, va_list* arg
     case 'a':
     case 'A':
       if (directive.length == "L") {
-        Append_Formatted(out, C_Directive(directive, "L", directive.conversion),
-                         va_arg(*arguments, long double));
+        Append_Floating(out, C_Directive(directive, "L", directive.conversion),
+                        va_arg(*arguments, long double));
       } else {
-        Append_Formatted(out, C_Directive(directive, "", directive.conversion),
-                         va_arg(*arguments, double));
+        Append_Floating(out, C_Directive(directive, "", directive.conversion),
+                        va_arg(*arguments, double));
       }
       return true;
     case 's':

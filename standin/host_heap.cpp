@@ -1,16 +1,19 @@
 #include "standin/host_heap.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+
+#include "standin/guarded_block.h"
 
 namespace standin {
 
 namespace {
 
-// The fill patterns of the host's debug heap: fresh memory and released memory.
-constexpr int Fresh_Fill = 0xCD;
-constexpr int Released_Fill = 0xDD;
+// Released blocks wait this long before going back to the C library: long enough to
+// see a command write into what it gave back, short enough for a fuzzing run.
+constexpr std::size_t Quarantine_Blocks = 256;
+
+std::uint64_t Full_Checks_Run = 0;
+std::uint64_t Block_Checks_Run = 0;
 
 std::string Describe_Unknown(std::uintptr_t block) {
   char text[64];
@@ -19,10 +22,46 @@ std::string Describe_Unknown(std::uintptr_t block) {
   return text;
 }
 
+void* As_Block(std::uintptr_t address) { return reinterpret_cast<void*>(address); }
+
 }  // namespace
 
 Host_Heap::~Host_Heap() {
-  for (const auto& [block, bytes] : live_) std::free(reinterpret_cast<void*>(block));
+  for (const auto& [block, bytes] : live_) guarded_block::Free(As_Block(block), bytes);
+  for (const Released_Block& released : quarantine_) {
+    guarded_block::Free(As_Block(released.block), released.bytes);
+  }
+}
+
+std::uint64_t Host_Heap::Full_Checks() { return Full_Checks_Run; }
+std::uint64_t Host_Heap::Block_Checks() { return Block_Checks_Run; }
+
+void Host_Heap::Note_Damage(const char* damage, std::uintptr_t block, std::uint32_t bytes) {
+  if (damage == nullptr) return;
+  char text[160];
+  std::snprintf(text, sizeof text, "block 0x%08lx of %lu bytes: %s",
+                static_cast<unsigned long>(block), static_cast<unsigned long>(bytes), damage);
+  errors_.push_back(text);
+}
+
+void Host_Heap::Leave_Quarantine() {
+  const Released_Block oldest = quarantine_.front();
+  quarantine_.pop_front();
+  ++Block_Checks_Run;
+  Note_Damage(guarded_block::Released_Damage(As_Block(oldest.block), oldest.bytes), oldest.block,
+              oldest.bytes);
+  guarded_block::Free(As_Block(oldest.block), oldest.bytes);
+}
+
+void Host_Heap::Check() {
+  ++Full_Checks_Run;
+  for (const auto& [block, bytes] : live_) {
+    Note_Damage(guarded_block::Live_Damage(As_Block(block), bytes), block, bytes);
+  }
+  for (const Released_Block& released : quarantine_) {
+    Note_Damage(guarded_block::Released_Damage(As_Block(released.block), released.bytes),
+                released.block, released.bytes);
+  }
 }
 
 void* Host_Heap::Allocate(std::uint32_t bytes) {
@@ -31,12 +70,11 @@ void* Host_Heap::Allocate(std::uint32_t bytes) {
     log_.push_back({Heap_Event::Allocate_Failed, 0, bytes});
     return nullptr;
   }
-  void* block = std::malloc(bytes == 0 ? 1 : bytes);
+  void* block = guarded_block::Allocate(bytes);
   if (block == nullptr) {
     log_.push_back({Heap_Event::Allocate_Failed, 0, bytes});
     return nullptr;
   }
-  std::memset(block, Fresh_Fill, bytes);
   const auto address = reinterpret_cast<std::uintptr_t>(block);
   live_[address] = bytes;
   log_.push_back({Heap_Event::Allocate, address, bytes});
@@ -56,10 +94,14 @@ void Host_Heap::Release(void* block) {
     return;
   }
   ++releases_;
-  log_.push_back({Heap_Event::Release, address, found->second});
-  std::memset(block, Released_Fill, found->second);
+  const std::uint32_t bytes = found->second;
+  log_.push_back({Heap_Event::Release, address, bytes});
   live_.erase(found);
-  std::free(block);
+  ++Block_Checks_Run;
+  Note_Damage(guarded_block::Live_Damage(block, bytes), address, bytes);
+  guarded_block::Mark_Released(block, bytes);
+  quarantine_.push_back({address, bytes});
+  if (quarantine_.size() > Quarantine_Blocks) Leave_Quarantine();
 }
 
 bool Host_Heap::Owns(const void* block) const {

@@ -1,14 +1,17 @@
 // quillon-standin: the stand-in game server with its console, for an operator.
 //   quillon-standin --build 0|1|4|none --plugin PATH [--missing NAME]... [--unreadable]
-//                   [--no-sse] [--empty-world] [--preload PATH]...
+//                   [--no-sse] [--empty-world] [--preload PATH]... [--locale NAME]
+//                   [--exact]
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <string>
 
+#include "standin/c_runtime_locale.h"
 #include "standin/server.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #define isatty _isatty
@@ -28,6 +31,7 @@ standin::Server_Options With_Players() {
 struct Command_Line {
   standin::Server_Options options = With_Players();
   std::string plugin;
+  std::string locale;  // the C runtime's locale while the commands run; empty: left as is
 };
 
 bool Parse_Build(const std::string& text, standin::Host_Build* build) {
@@ -52,6 +56,10 @@ bool Parse(int count, char** words, Command_Line* line) {
       if (!Parse_Build(words[++i], &line->options.build)) return false;
     } else if (word == "--plugin" && has_value) {
       line->plugin = words[++i];
+    } else if (word == "--locale" && has_value) {
+      line->locale = words[++i];
+    } else if (word == "--exact") {
+      line->options.exact_listing = true;
     } else if (word == "--preload" && has_value) {
       line->options.preload.push_back(words[++i]);
     } else if (word == "--missing" && has_value) {
@@ -87,6 +95,29 @@ bool Show_On_Console(const std::string& text) {
 bool Show_On_Console(const std::string&) { return false; }
 #endif
 
+// Console lines are bytes: no end-of-file byte, no line-end translation on the way in
+// or out (a script's lines may hold any byte but NUL and line ends).
+void Use_Bytes_As_They_Are() {
+#ifdef _WIN32
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
+}
+
+// The locale is set once the plug-in is loaded, as another module of the server might;
+// what the runtime made of it goes to the error stream, for the test that asked.
+bool Apply_Locale(const std::string& locale) {
+  if (locale.empty()) return true;
+  if (!standin::Set_C_Runtime_Locale(locale)) {
+    std::fprintf(stderr, "quillon-standin: the C runtime has no locale %s\n", locale.c_str());
+    return false;
+  }
+  std::fprintf(stderr, "quillon-standin: C runtime locale %s, decimal point '%s'\n",
+               standin::C_Runtime_Locale_Name().c_str(),
+               standin::C_Runtime_Decimal_Point().c_str());
+  return true;
+}
+
 void Show(const std::string& text) {
   std::fflush(stdout);
   if (Show_On_Console(text)) return;
@@ -101,16 +132,19 @@ int main(int count, char** words) {
   if (!Parse(count, words, &line)) {
     std::fprintf(stderr,
                  "usage: %s --build 0|1|4|none --plugin PATH [--missing NAME]... "
-                 "[--unreadable] [--no-sse] [--empty-world] [--preload PATH]...\n",
+                 "[--unreadable] [--no-sse] [--empty-world] [--preload PATH]... "
+                 "[--locale NAME] [--exact]\n",
                  words[0]);
     return 2;
   }
   line.options.echo = Show;
+  Use_Bytes_As_They_Are();
   standin::Server server(line.options);
   if (!server.Boot(line.plugin)) {
     std::fprintf(stderr, "quillon-standin: %s\n", server.Error().c_str());
     return 1;
   }
+  if (!Apply_Locale(line.locale)) return 1;
   // Lines from a script are shown after the prompt, so a transcript reads like a
   // session typed by hand.
   const bool typed_by_hand = isatty(0) != 0;

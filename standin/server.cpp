@@ -105,6 +105,7 @@ void Server::Shutdown() {
   commands_.Drop_All();
   version_report_.Release_Strings(&heap_);
   plugin_info_.Release_Strings(&heap_);
+  heap_.Check();
   module_.Unload();
   image_.Set_Probes_Readable(true);
   world::Set_Active_World(nullptr);
@@ -128,6 +129,7 @@ void Server::Activate(void* command, const char* text) {
   const Host_Call call =
       Call_Virtual_Slot(command, command_slot::Activate, {Word(text)}, options_.stack_skew);
   Check_Popped("Activate", call, 4);
+  heap_.Check();
 }
 
 void Server::Delete_Command(void* command, unsigned flags) {

@@ -40,6 +40,7 @@ struct Server_Options {
   unsigned stack_skew = Host_Stack_Skew;           // stack alignment of calls into the plug-in
   std::function<void(const std::string&)> echo;    // operator output, as it happens
   std::vector<std::string> preload;                // modules of other plug-ins, loaded before ours
+  bool exact_listing = false;  // `players` lists floats by their bits (standin/exact_listing.h)
 };
 
 // What the loader sequence returned and what it found in its records.
@@ -111,6 +112,8 @@ class Server {
   void Check_Popped(const char* what, const Host_Call& call, std::int32_t expected);
   void Print_Help();
   void List_Players();
+  void Reset_World();
+  void Show_Heap_Damage();
 
   Server_Options options_;
   std::string error_;
@@ -134,6 +137,7 @@ class Server {
   std::vector<std::string> call_errors_;
   bool active_ = false;
   bool quit_requested_ = false;
+  std::size_t heap_errors_shown_ = 0;
 };
 
 }  // namespace standin

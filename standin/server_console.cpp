@@ -2,6 +2,7 @@
 // it and one separating space goes to the command's Activate.
 #include <cctype>
 
+#include "standin/exact_listing.h"
 #include "standin/server.h"
 #include "standin/world/player_listing.h"
 
@@ -19,6 +20,7 @@ constexpr Own_Command Own_Commands[] = {
     {"help", "help - Lists the console commands.\n"},
     {"players", "players - Lists the players with what the commands change.\n"},
     {"quit", "quit - Unloads the plug-in and stops the server.\n"},
+    {"reset", "reset - Brings back the world of players the server started with.\n"},
 };
 
 bool Same_Ignoring_Case(const std::string& left, const char* right) {
@@ -65,6 +67,8 @@ void Server::Execute_Line(const std::string& line) {
     List_Players();
   } else if (Same_Ignoring_Case(keyword, "quit")) {
     quit_requested_ = true;
+  } else if (Same_Ignoring_Case(keyword, "reset")) {
+    Reset_World();
   } else if (void* command = Find_Command(keyword)) {
     Activate(command, rest.c_str());
   } else {
@@ -72,10 +76,28 @@ void Server::Execute_Line(const std::string& line) {
   }
   // The host's frame ends after each console line: objects destroyed go now.
   world_.Players().End_Frame();
+  Show_Heap_Damage();
+}
+
+// Damage the host heap found (a guard or a released block overwritten) is shown as it
+// is found, so no session can pass over it.
+void Server::Show_Heap_Damage() {
+  const std::vector<std::string>& errors = heap_.Errors();
+  for (; heap_errors_shown_ < errors.size(); ++heap_errors_shown_) {
+    Say("Host heap: " + errors[heap_errors_shown_] + "\n");
+  }
 }
 
 void Server::List_Players() {
-  for (const std::string& line : world::List_Players(world_.Players())) Say(line + "\n");
+  const std::vector<std::string> lines = options_.exact_listing
+                                             ? Exact_Listing(world_.Players())
+                                             : world::List_Players(world_.Players());
+  for (const std::string& line : lines) Say(line + "\n");
+}
+
+// An empty world stays empty; a world of players gets its starting players back.
+void Server::Reset_World() {
+  if (options_.players) world_.Populate_Default();
 }
 
 }  // namespace standin

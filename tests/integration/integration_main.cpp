@@ -2,8 +2,10 @@
 // `--preload PATH` (repeatable) has every server load that module before the plug-in.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
+#include "standin/host_heap.h"
 #include "tests/integration/test_support.h"
 
 int main(int count, char** words) {
@@ -14,5 +16,9 @@ int main(int count, char** words) {
       quillon_test::Neighbour_Modules().push_back(words[i + 1]);
     }
   }
-  return RUN_ALL_TESTS();
+  const int result = RUN_ALL_TESTS();
+  std::printf("host heap checks: %llu of the whole heap, %llu of single blocks\n",
+              static_cast<unsigned long long>(standin::Host_Heap::Full_Checks()),
+              static_cast<unsigned long long>(standin::Host_Heap::Block_Checks()));
+  return result;
 }
