@@ -25,7 +25,7 @@ export WINEDEBUG ?= -all
 export WINEDLLOVERRIDES ?= mscoree,mshtml=
 
 .PHONY: all deps linux windows dll run run-native test test-linux test-windows bench clean \
-        sanitize test-sanitize fuzz-build test-fuzz fuzz
+        sanitize test-sanitize fuzz-build test-fuzz fuzz test-differential
 
 all: linux windows
 
@@ -64,7 +64,7 @@ run: dll
 run-native: linux
 	$(LINUX_DIR)/standin/quillon-standin --build $(BUILD) --plugin $(LINUX_DIR)/plugin/libquillon.so
 
-test: test-linux test-windows test-sanitize test-fuzz
+test: test-linux test-windows test-differential test-sanitize test-fuzz
 
 test-linux: linux
 	cd $(LINUX_DIR) && ctest --output-on-failure -j $(JOBS)
@@ -72,6 +72,12 @@ test-linux: linux
 test-windows: dll
 	cd $(WINDOWS_DIR) && ctest --output-on-failure
 	tests/binary/check_dll_tables.sh dist/quillon.dll
+
+# The same generated console lines (and the fuzzing corpus) through the native stand-in
+# and through the operator's DLL under Wine, in host builds 0, 1 and 4 and under a German
+# C runtime locale: the transcripts, floats listed by their bits, must be identical.
+test-differential: linux dll
+	tests/differential/run_differential.sh $(LINUX_DIR) $(WINDOWS_DIR) dist/quillon.dll build/differential
 
 # The native build and every test under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps $(ASAN_DIR)/CMakeCache.txt
