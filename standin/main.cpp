@@ -158,5 +158,12 @@ int main(int count, char** words) {
   }
   server.Shutdown();
   Show("\n");
-  return 0;
+  // The heap's own findings (guards, released blocks) end the session as a failure.
+  const std::size_t damage = server.Heap().Errors().size();
+  std::fprintf(stderr,
+               "quillon-standin: host heap checks: %llu of the whole heap, %llu of single "
+               "blocks; damage found: %zu\n",
+               static_cast<unsigned long long>(standin::Host_Heap::Full_Checks()),
+               static_cast<unsigned long long>(standin::Host_Heap::Block_Checks()), damage);
+  return damage == 0 ? 0 : 3;
 }

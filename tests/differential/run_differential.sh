@@ -12,7 +12,7 @@ windows=$2
 dll=$3
 out=$4
 seed=${5:-1}
-count=${6:-3000}
+count=${6:-10000}
 native_locale=de_DE.UTF-8
 windows_locale=German_Germany.1252
 mkdir -p "$out"
@@ -34,7 +34,16 @@ run() {
   shift
   "$@" --exact <"$lines" >"$out/$name.txt" 2>"$out/$name.err"
   local status=$?
-  [ $status -eq 0 ] || echo "differential: $name ended with status $status: $(head -c 300 "$out/$name.err")"
+  if [ $status -ne 0 ]; then
+    failed=$((failed + 1))
+    echo "differential: $name ended with status $status: $(tail -c 300 "$out/$name.err")"
+  fi
+}
+
+# The heap checks a Wine session ran, from its closing report.
+heap_checks() {
+  sed -n 's/.*host heap checks: \([0-9]*\) of the whole heap, \([0-9]*\) of single.*/\1 \2/p' \
+    "$out/$1.err"
 }
 
 # same WHAT LEFT RIGHT : counts a comparison; shows where the transcripts part.
@@ -71,8 +80,16 @@ locale_set wine_0_german
 same "build 0 under Wine in the C and a German locale" wine_0 wine_0_german
 
 transcript=$(wc -l <"$out/native_0.txt")
+whole=0
+single=0
+for name in wine_0 wine_1 wine_4 wine_0_german; do
+  read -r w s <<<"$(heap_checks "$name")"
+  whole=$((whole + ${w:-0}))
+  single=$((single + ${s:-0}))
+done
 echo "differential: $commands command lines (seed $seed and the fuzzing corpus) in host builds 0, 1 and 4," \
      "natively and under Wine, and in locales $native_locale and $windows_locale;" \
      "$((commands * 5)) command lines compared, transcripts of $transcript lines"
+echo "differential: host heap checks under Wine: $whole of the whole heap, $single of single blocks"
 echo "differential: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
