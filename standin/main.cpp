@@ -1,6 +1,6 @@
 // quillon-standin: the stand-in game server with its console, for an operator.
 //   quillon-standin --build 0|1|4|none --plugin PATH [--missing NAME]... [--unreadable]
-//                   [--no-sse] [--empty-world]
+//                   [--no-sse] [--empty-world] [--dirty-booleans]
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -60,6 +60,8 @@ bool Parse(int count, char** words, Command_Line* line) {
       line->options.sse = false;
     } else if (word == "--empty-world") {
       line->options.players = false;
+    } else if (word == "--dirty-booleans") {
+      line->options.dirty_booleans = true;
     } else {
       return false;
     }
@@ -99,7 +101,7 @@ int main(int count, char** words) {
   if (!Parse(count, words, &line)) {
     std::fprintf(stderr,
                  "usage: %s --build 0|1|4|none --plugin PATH [--missing NAME]... "
-                 "[--unreadable] [--no-sse] [--empty-world]\n",
+                 "[--unreadable] [--no-sse] [--empty-world] [--dirty-booleans]\n",
                  words[0]);
     return 2;
   }

@@ -34,11 +34,12 @@ struct Server_Options {
   std::vector<std::string> missing_extensions;  // names vkl.dll lacks
   std::uint32_t table_size = Script_Table_Bytes;
   std::uint32_t table_version = Script_Table_Version;
-  bool sse = true;                                 // the host's SSE flag byte
+  bool sse = true;       // the host's SSE flag byte
   bool players = false;  // the operator's default world of players instead of an empty one
   std::vector<std::uint64_t> failing_allocations;  // host allocations that return null
   unsigned stack_skew = Host_Stack_Skew;           // stack alignment of calls into the plug-in
-  std::function<void(const std::string&)> echo;    // operator output, as it happens
+  bool dirty_booleans = false;  // yes/no answers with garbage above AL (see world_functions.h)
+  std::function<void(const std::string&)> echo;  // operator output, as it happens
 };
 
 // What the loader sequence returned and what it found in its records.
@@ -99,7 +100,8 @@ class Server {
   // host's calling convention requires.
   const std::vector<std::string>& Call_Errors() const { return call_errors_; }
 
-  // The host's calls of a command's slots, with the stack checked.
+  // The host's calls of a command's slots, compiled for the host's ABI, with the stack
+  // checked. Deleting with flags bit 0 clear only destroys the object.
   const char* Command_Text(void* command, unsigned slot);
   void Activate(void* command, const char* text);
   void Delete_Command(void* command, unsigned flags);
@@ -107,7 +109,7 @@ class Server {
  private:
   bool Prepare_Host();
   void Say(const std::string& line);
-  void Check_Popped(const char* what, const Host_Call& call, std::int32_t expected);
+  void Check_Stack(const char* what, std::int32_t error);
   void Print_Help();
   void List_Players();
 
@@ -131,6 +133,7 @@ class Server {
   Loader_Traps traps_;
   std::vector<std::string> operator_lines_;
   std::vector<std::string> call_errors_;
+  std::uint16_t outer_fpu_control_ = 0;  // the process's own, put back at shutdown
   bool active_ = false;
   bool quit_requested_ = false;
 };
