@@ -234,6 +234,11 @@ class Summary_Reporter : public benchmark::ConsoleReporter {
         for (const char* form : {"out", "by-value"}) Print_Row(op, form, *work);
       }
     }
+    std::printf("\nBy-value slot against its out-parameter slot, same run (time ratio)\n");
+    std::printf("%-17s %-6s %9s %9s\n", "operation", "set", "plain", "SSE");
+    for (const Workload* work : {&Small(), &Large()}) {
+      for (const char* op : Operation_Names) Print_By_Value_Ratio(op, *work);
+    }
     for (const Workload* work : {&Small(), &Large()}) {
       const double call = Lookup(Name("Add", "out", "empty", *work));
       if (call >= 0)
@@ -279,6 +284,19 @@ class Summary_Reporter : public benchmark::ConsoleReporter {
     Print_Value(9, straight);
     Print_Value(9, plain > 0 && packed >= 0 ? packed / plain : -1);
     Print_Value(12, straight > 0 && packed >= 0 ? packed / straight : -1);
+    std::printf("\n");
+  }
+
+  double Ratio(const std::string& over, const std::string& under) const {
+    const double numerator = Lookup(over), denominator = Lookup(under);
+    return numerator >= 0 && denominator > 0 ? numerator / denominator : -1;
+  }
+
+  void Print_By_Value_Ratio(const char* op, const Workload& work) const {
+    std::printf("%-17s %-6s", op, work.label);
+    for (const char* table : {"plain", "SSE"}) {
+      Print_Value(9, Ratio(Name(op, "by-value", table, work), Name(op, "out", table, work)));
+    }
     std::printf("\n");
   }
 

@@ -46,14 +46,14 @@ double Over(double p, double q) { return p / q; }
 // factor, and so infinities, or NaN for a zero component.
 double Reciprocal(float s) { return 1.0 / static_cast<double>(s); }
 
-// A by-value slot: a zeroed result of its own, filled by the out-parameter form that
-// `fill` calls through the table, then copied to the caller's result. The copy comes
-// last, so the caller's result may be one of the inputs.
+// A by-value slot fills the caller's result through the out-parameter form that `fill`
+// calls through the table, and hands the result's address back. The result starts as
+// the zero vector; every out-parameter form of these tables then writes each component,
+// and reads all of its inputs first, so the caller's result may be one of the inputs.
+// Zeroing it in place would destroy such an input, so the zero vector is not stored.
 template <typename Vector, typename Fill>
 Vector* Returned(Vector* result, Fill fill) {
-  Vector value = {};
-  fill(value);
-  *result = value;
+  fill(*result);
   return result;
 }
 
