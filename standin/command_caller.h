@@ -1,7 +1,8 @@
-// Calls into the plug-in exactly as the host does: arguments pushed right to left,
-// `this` in ECX for member functions, the stack only as aligned as the host keeps it,
-// and the stack pointer measured around the call, so a test can prove that a callee
-// removed exactly the arguments its calling convention says it must.
+// A hand-written call with exact control of the registers and the stack: arguments
+// pushed right to left, ECX as given, the stack only as aligned as the host keeps it,
+// and the stack pointer measured around the call. The stand-in runs its compiled host
+// code (standin/msvc_host) through it to set the alignment, and tests use it where
+// they must read what compiled code hides (EAX after a by-value call, bytes popped).
 #pragma once
 
 #include <cstdint>
@@ -24,11 +25,6 @@ constexpr unsigned Max_Call_Arguments = 6;
 Host_Call Call_Host_Style(const void* function, const void* ecx,
                           std::initializer_list<std::uint32_t> arguments,
                           unsigned skew = Host_Stack_Skew);
-
-// Virtual slot `slot` of `object`, thiscall, as the host calls a command.
-Host_Call Call_Virtual_Slot(void* object, unsigned slot,
-                            std::initializer_list<std::uint32_t> arguments,
-                            unsigned skew = Host_Stack_Skew);
 
 // A function of the host ABI code (standin/msvc_host/host_abi.h) run from a stack
 // `skew` bytes off a 16-byte boundary, so the compiled call inside it reaches the

@@ -23,41 +23,34 @@ class ConsoleCommand {
   virtual ~ConsoleCommand() {}                       // 4: the deleting destructor
 };
 
-class Vector3_Math_Table {
+// Slots 0 to 11, the same for both vector sizes. A Vector3 table adds six more: the
+// host's compiler places a derived class's new slots after its base's.
+template <typename Vector>
+class Vector_Math_Table {
  public:
-  virtual Vector3 Add(const Vector3& a, const Vector3& b) const = 0;                       // 0
-  virtual void Add_Into(const Vector3& a, const Vector3& b, Vector3& out) const = 0;       // 1
-  virtual Vector3 Subtract(const Vector3& a, const Vector3& b) const = 0;                  // 2
-  virtual void Subtract_Into(const Vector3& a, const Vector3& b, Vector3& out) const = 0;  // 3
-  virtual Vector3 Scale(const Vector3& v, const float& s) const = 0;                       // 4
-  virtual Vector3 Multiply(const Vector3& a, const Vector3& b) const = 0;                  // 5
-  virtual void Scale_Into(const Vector3& v, const float& s, Vector3& out) const = 0;       // 6
-  virtual void Multiply_Into(const Vector3& a, const Vector3& b, Vector3& out) const = 0;  // 7
-  virtual Vector3 Divide_By(const Vector3& v, const float& s) const = 0;                   // 8
-  virtual Vector3 Divide(const Vector3& a, const Vector3& b) const = 0;                    // 9
-  virtual void Divide_By_Into(const Vector3& v, const float& s, Vector3& out) const = 0;   // 10
-  virtual void Divide_Into(const Vector3& a, const Vector3& b, Vector3& out) const = 0;    // 11
-  virtual Vector3 Cross_Product(const Vector3& a, const Vector3& b) const = 0;             // 12
+  virtual Vector Add(const Vector& a, const Vector& b) const = 0;                       // 0
+  virtual void Add_Into(const Vector& a, const Vector& b, Vector& out) const = 0;       // 1
+  virtual Vector Subtract(const Vector& a, const Vector& b) const = 0;                  // 2
+  virtual void Subtract_Into(const Vector& a, const Vector& b, Vector& out) const = 0;  // 3
+  virtual Vector Scale(const Vector& v, const float& s) const = 0;                      // 4
+  virtual Vector Multiply(const Vector& a, const Vector& b) const = 0;                  // 5
+  virtual void Scale_Into(const Vector& v, const float& s, Vector& out) const = 0;      // 6
+  virtual void Multiply_Into(const Vector& a, const Vector& b, Vector& out) const = 0;  // 7
+  virtual Vector Divide_By(const Vector& v, const float& s) const = 0;                  // 8
+  virtual Vector Divide(const Vector& a, const Vector& b) const = 0;                    // 9
+  virtual void Divide_By_Into(const Vector& v, const float& s, Vector& out) const = 0;  // 10
+  virtual void Divide_Into(const Vector& a, const Vector& b, Vector& out) const = 0;    // 11
+};
+
+using Vector4_Math_Table = Vector_Math_Table<Vector4>;
+
+class Vector3_Math_Table : public Vector_Math_Table<Vector3> {
+ public:
+  virtual Vector3 Cross_Product(const Vector3& a, const Vector3& b) const = 0;  // 12
   virtual void Cross_Product_Into(const Vector3& a, const Vector3& b,
                                   Vector3& out) const = 0;                                  // 13
   virtual Vector3 Normalize(const Vector3& v) const = 0;                                    // 14
   virtual void Normalize_Into(const Vector3& v, Vector3& out) const = 0;                    // 15
   virtual float Dot_Product(const Vector3& a, const Vector3& b) const = 0;                  // 16
   virtual void Dot_Product_Into(const Vector3& a, const Vector3& b, float& out) const = 0;  // 17
-};
-
-class Vector4_Math_Table {
- public:
-  virtual Vector4 Add(const Vector4& a, const Vector4& b) const = 0;                       // 0
-  virtual void Add_Into(const Vector4& a, const Vector4& b, Vector4& out) const = 0;       // 1
-  virtual Vector4 Subtract(const Vector4& a, const Vector4& b) const = 0;                  // 2
-  virtual void Subtract_Into(const Vector4& a, const Vector4& b, Vector4& out) const = 0;  // 3
-  virtual Vector4 Scale(const Vector4& v, const float& s) const = 0;                       // 4
-  virtual Vector4 Multiply(const Vector4& a, const Vector4& b) const = 0;                  // 5
-  virtual void Scale_Into(const Vector4& v, const float& s, Vector4& out) const = 0;       // 6
-  virtual void Multiply_Into(const Vector4& a, const Vector4& b, Vector4& out) const = 0;  // 7
-  virtual Vector4 Divide_By(const Vector4& v, const float& s) const = 0;                   // 8
-  virtual Vector4 Divide(const Vector4& a, const Vector4& b) const = 0;                    // 9
-  virtual void Divide_By_Into(const Vector4& v, const float& s, Vector4& out) const = 0;   // 10
-  virtual void Divide_Into(const Vector4& a, const Vector4& b, Vector4& out) const = 0;    // 11
 };
