@@ -25,7 +25,10 @@ bool Is_Usable(const void* handle) {
   if (handle == nullptr) return false;
   const Address slot = Script_Slot(script_slot::Is_Valid_Object);
   if (slot == 0) return false;
-  return Call_Cdecl<int>(slot, handle) != 0;
+  // The host answers with a C++ bool: only AL is defined, and its compiler often leaves
+  // the rest of EAX holding whatever was there. A host that answers 0 or 1 as an
+  // integer reads the same way.
+  return (Call_Cdecl<std::uint32_t>(slot, handle) & 0xFFu) != 0;
 }
 
 PlayerRecord* Find_Player_Record(std::int32_t id) {

@@ -66,10 +66,4 @@ Host_Call Call_Host_Style(const void* function, const void* ecx,
   return {frame.result, static_cast<std::int32_t>(frame.esp_after - frame.esp_at_call)};
 }
 
-Host_Call Call_Virtual_Slot(void* object, unsigned slot,
-                            std::initializer_list<std::uint32_t> arguments, unsigned skew) {
-  const void* const* table = *static_cast<const void* const* const*>(object);
-  return Call_Host_Style(table[slot], object, arguments, skew);
-}
-
 }  // namespace standin

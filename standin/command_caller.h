@@ -1,11 +1,13 @@
-// Calls into the plug-in exactly as the host does: arguments pushed right to left,
-// `this` in ECX for member functions, the stack only as aligned as the host keeps it,
-// and the stack pointer measured around the call, so a test can prove that a callee
-// removed exactly the arguments its calling convention says it must.
+// A hand-written call with exact control of the registers and the stack: arguments
+// pushed right to left, ECX as given, the stack only as aligned as the host keeps it,
+// and the stack pointer measured around the call. The stand-in runs its compiled host
+// code (standin/msvc_host) through it to set the alignment, and tests use it where
+// they must read what compiled code hides (EAX after a by-value call, bytes popped).
 #pragma once
 
 #include <cstdint>
 #include <initializer_list>
+#include <type_traits>
 
 namespace standin {
 
@@ -24,10 +26,13 @@ Host_Call Call_Host_Style(const void* function, const void* ecx,
                           std::initializer_list<std::uint32_t> arguments,
                           unsigned skew = Host_Stack_Skew);
 
-// Virtual slot `slot` of `object`, thiscall, as the host calls a command.
-Host_Call Call_Virtual_Slot(void* object, unsigned slot,
-                            std::initializer_list<std::uint32_t> arguments,
-                            unsigned skew = Host_Stack_Skew);
+// A function of the host ABI code (standin/msvc_host/host_abi.h) run from a stack
+// `skew` bytes off a 16-byte boundary, so the compiled call inside it reaches the
+// plug-in as unaligned as the host leaves it. Returns the function's result: the
+// stack error of that call.
+template <typename... Parameters, typename... Arguments>
+std::int32_t Run_Host_Code(std::int32_t (*function)(Parameters...), unsigned skew,
+                           Arguments... arguments);
 
 // ECX value for cdecl calls: garbage, as the callee must not rely on it.
 inline const void* Cdecl_Ecx() { return reinterpret_cast<const void*>(0xECECECECu); }
@@ -35,6 +40,26 @@ inline const void* Cdecl_Ecx() { return reinterpret_cast<const void*>(0xECECECEC
 template <typename T>
 std::uint32_t Word(T* pointer) {
   return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(pointer));
+}
+
+template <typename T>
+std::uint32_t As_Word(T value) {
+  if constexpr (std::is_pointer_v<T>) {
+    return Word(value);
+  } else {
+    return static_cast<std::uint32_t>(value);
+  }
+}
+
+template <typename... Parameters, typename... Arguments>
+std::int32_t Run_Host_Code(std::int32_t (*function)(Parameters...), unsigned skew,
+                           Arguments... arguments) {
+  static_assert(sizeof...(Parameters) == sizeof...(Arguments), "one argument per parameter");
+  static_assert(sizeof...(Parameters) <= Max_Call_Arguments, "at most six arguments");
+  static_assert(((sizeof(Parameters) == 4) && ...), "32-bit arguments only");
+  const Host_Call call = Call_Host_Style(reinterpret_cast<const void*>(function), Cdecl_Ecx(),
+                                         {As_Word(static_cast<Parameters>(arguments))...}, skew);
+  return static_cast<std::int32_t>(call.result);
 }
 
 }  // namespace standin

@@ -8,6 +8,7 @@
 #include "standin/host_context.h"
 #include "standin/host_entry.h"
 #include "standin/host_heap.h"
+#include "standin/msvc_host/host_abi.h"
 
 namespace standin {
 
@@ -32,10 +33,6 @@ STANDIN_HOST_ENTRY HOST_CDECL int Console_Output_Entry(const char* format, ...) 
   return 0;
 }
 
-STANDIN_HOST_ENTRY HOST_THISCALL void Add_Console_Command_Entry(void* self, void* const* element) {
-  if (Host_Context* host = Active_Host()) host->commands->Add(self, element);
-}
-
 STANDIN_HOST_ENTRY HOST_CDECL void Finalize_Console_Commands_Entry() {
   if (Host_Context* host = Active_Host()) host->commands->Finalize();
 }
@@ -46,6 +43,10 @@ void Write_Signature(Host_Image* image, Address address) {
 
 }  // namespace
 
+extern "C" STANDIN_HOST_ENTRY void Standin_Console_List_Add(void* list, void* const* element) {
+  if (Host_Context* host = Active_Host()) host->commands->Add(list, element);
+}
+
 void Bind_Host_Functions(Host_Image* image, Host_Build build, bool sse) {
   const Bridge_Addresses& bridge = Bridge_For(build);
   if (bridge.signature != 0) Write_Signature(image, bridge.signature);
@@ -55,7 +56,8 @@ void Bind_Host_Functions(Host_Image* image, Host_Build build, bool sse) {
     image->Write_Jump(bridge.console_output, Code_Address(&Console_Output_Entry));
   }
   if (bridge.sse_flag != 0) image->Write_Byte(bridge.sse_flag, sse ? 1 : 0);
-  image->Write_Jump(Add_Console_Command, Code_Address(&Add_Console_Command_Entry));
+  // The list's Add is a host member function (standin/msvc_host).
+  image->Write_Jump(Add_Console_Command, Host_Console_List_Add_Code());
   image->Write_Jump(Finalize_Console_Commands, Code_Address(&Finalize_Console_Commands_Entry));
 }
 

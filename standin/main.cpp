@@ -1,7 +1,7 @@
 // quillon-standin: the stand-in game server with its console, for an operator.
 //   quillon-standin --build 0|1|4|none --plugin PATH [--missing NAME]... [--unreadable]
-//                   [--no-sse] [--empty-world] [--preload PATH]... [--locale NAME]
-//                   [--exact]
+//                   [--no-sse] [--empty-world] [--dirty-booleans] [--preload PATH]...
+//                   [--locale NAME] [--exact]
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -70,6 +70,8 @@ bool Parse(int count, char** words, Command_Line* line) {
       line->options.sse = false;
     } else if (word == "--empty-world") {
       line->options.players = false;
+    } else if (word == "--dirty-booleans") {
+      line->options.dirty_booleans = true;
     } else {
       return false;
     }
@@ -132,8 +134,8 @@ int main(int count, char** words) {
   if (!Parse(count, words, &line)) {
     std::fprintf(stderr,
                  "usage: %s --build 0|1|4|none --plugin PATH [--missing NAME]... "
-                 "[--unreadable] [--no-sse] [--empty-world] [--preload PATH]... "
-                 "[--locale NAME] [--exact]\n",
+                 "[--unreadable] [--no-sse] [--empty-world] [--dirty-booleans] "
+                 "[--preload PATH]... [--locale NAME] [--exact]\n",
                  words[0]);
     return 2;
   }

@@ -1,16 +1,10 @@
 #include "standin/plugin_exports.h"
 
 #include "standin/command_caller.h"
+#include "standin/msvc_host/host_abi.h"
 #include "standin/plugin_module.h"
 
 namespace standin {
-
-namespace {
-
-// A bool comes back in AL; the rest of EAX is undefined.
-bool As_Bool(std::uint32_t eax) { return (eax & 0xFF) != 0; }
-
-}  // namespace
 
 bool Plugin_Exports::Bind(const Plugin_Module& module, std::string* error) {
   struct Wanted {
@@ -36,47 +30,73 @@ bool Plugin_Exports::Bind(const Plugin_Module& module, std::string* error) {
   return missing.empty();
 }
 
-std::uint32_t Plugin_Exports::Call(const char* name, const void* function,
-                                   std::initializer_list<std::uint32_t> arguments) {
-  if (function == nullptr) {
-    stack_errors_.push_back(std::string(name) + " called, but the plug-in does not export it");
-    return 0;
-  }
-  const Host_Call call = Call_Host_Style(function, Cdecl_Ecx(), arguments, skew_);
-  if (call.popped != 0) {
-    stack_errors_.push_back(std::string(name) + " removed " + std::to_string(call.popped) +
-                            " bytes of arguments; a cdecl export removes none");
-  }
-  return call.result;
+bool Plugin_Exports::Present(const char* name, const void* function) {
+  if (function != nullptr) return true;
+  stack_errors_.push_back(std::string(name) + " called, but the plug-in does not export it");
+  return false;
+}
+
+// The stack error of a compiled cdecl call: the caller removes the arguments, so the
+// export must leave the stack pointer where it found it.
+void Plugin_Exports::Check(const char* name, std::int32_t error) {
+  if (error == 0) return;
+  stack_errors_.push_back(std::string(name) + " left the stack " + std::to_string(error) +
+                          " bytes off; a cdecl export removes no arguments");
 }
 
 int Plugin_Exports::Dll_Main(void* module, std::uint32_t reason, void* reserved) {
-  return static_cast<int>(Call("DllMain", dll_main_, {Word(module), reason, Word(reserved)}));
+  std::int32_t result = 0;
+  if (Present("DllMain", dll_main_)) {
+    Check("DllMain",
+          Run_Host_Code(&Host_Call_Dll_Main, skew_, dll_main_, module, reason, reserved, &result));
+  }
+  return result;
 }
 
 bool Plugin_Exports::Check_Version(void* ignored, void* version_report) {
-  return As_Bool(Call("ZORM_Check_Version", check_version_, {Word(ignored), Word(version_report)}));
+  std::uint8_t result = 0;
+  if (Present("ZORM_Check_Version", check_version_)) {
+    Check("ZORM_Check_Version", Run_Host_Code(&Host_Call_Check_Version, skew_, check_version_,
+                                              ignored, version_report, &result));
+  }
+  return result != 0;
 }
 
 void Plugin_Exports::Plugin_Load(void* extension_module, std::uint32_t opaque, void* loader_object,
                                  void* fourth, void* plugin_info) {
-  Call("ZORM_Plugin_Load", plugin_load_,
-       {Word(extension_module), opaque, Word(loader_object), Word(fourth), Word(plugin_info)});
+  if (!Present("ZORM_Plugin_Load", plugin_load_)) return;
+  Check("ZORM_Plugin_Load",
+        Run_Host_Code(&Host_Call_Plugin_Load, skew_, plugin_load_, extension_module, opaque,
+                      loader_object, fourth, plugin_info));
 }
 
 void Plugin_Exports::Set_Request_Destroy_Func(void* callback) {
-  Call("Set_Request_Destroy_Func", set_request_destroy_func_, {Word(callback)});
+  if (!Present("Set_Request_Destroy_Func", set_request_destroy_func_)) return;
+  Check("Set_Request_Destroy_Func", Run_Host_Code(&Host_Call_Set_Request_Destroy_Func, skew_,
+                                                  set_request_destroy_func_, callback));
 }
 
 bool Plugin_Exports::Set_Script_Commands(void** location) {
-  return As_Bool(Call("Set_Script_Commands", set_script_commands_, {Word(location)}));
+  std::uint8_t result = 0;
+  if (Present("Set_Script_Commands", set_script_commands_)) {
+    Check("Set_Script_Commands", Run_Host_Code(&Host_Call_Set_Script_Commands, skew_,
+                                               set_script_commands_, location, &result));
+  }
+  return result != 0;
 }
 
 void* Plugin_Exports::Create_Script(const char* name) {
-  const std::uint32_t result = Call("Create_Script", create_script_, {Word(name)});
-  return reinterpret_cast<void*>(static_cast<std::uintptr_t>(result));
+  void* result = nullptr;
+  if (Present("Create_Script", create_script_)) {
+    Check("Create_Script",
+          Run_Host_Code(&Host_Call_Create_Script, skew_, create_script_, name, &result));
+  }
+  return result;
 }
 
-void Plugin_Exports::Plugin_Unload() { Call("ZORM_Plugin_Unload", plugin_unload_, {}); }
+void Plugin_Exports::Plugin_Unload() {
+  if (!Present("ZORM_Plugin_Unload", plugin_unload_)) return;
+  Check("ZORM_Plugin_Unload", Run_Host_Code(&Host_Call_Plugin_Unload, skew_, plugin_unload_));
+}
 
 }  // namespace standin

@@ -1,5 +1,6 @@
-// The plug-in's exports, called the way the ZORM loader calls them: cdecl, from a
-// host-aligned stack, with the stack pointer checked around every call.
+// The plug-in's exports, called the way the ZORM loader calls them: by code that the
+// host's compiler wrote (standin/msvc_host), cdecl, from a host-aligned stack, with
+// the stack pointer checked around every call.
 #pragma once
 
 #include <cstdint>
@@ -35,8 +36,8 @@ class Plugin_Exports {
   const std::vector<std::string>& Stack_Errors() const { return stack_errors_; }
 
  private:
-  std::uint32_t Call(const char* name, const void* function,
-                     std::initializer_list<std::uint32_t> arguments);
+  bool Present(const char* name, const void* function);
+  void Check(const char* name, std::int32_t error);
 
   const void* dll_main_ = nullptr;
   const void* check_version_ = nullptr;

@@ -1,8 +1,11 @@
 #include "standin/server.h"
 
+#include "standin/fpu_control.h"
 #include "standin/host_functions.h"
+#include "standin/msvc_host/host_abi.h"
 #include "standin/preload_module.h"
 #include "standin/world/world.h"
+#include "standin/world/world_functions.h"
 
 namespace standin {
 
@@ -54,6 +57,9 @@ bool Server::Prepare_Host() {
   }
   Set_Active_Host(&context_);
   world::Set_Active_World(&world_.Players());
+  world::Set_Dirty_Booleans(options_.dirty_booleans);
+  outer_fpu_control_ = Fpu_Control();
+  Set_Fpu_Control(Host_Fpu_Control);
   active_ = true;
   return true;
 }
@@ -109,33 +115,41 @@ void Server::Shutdown() {
   module_.Unload();
   image_.Set_Probes_Readable(true);
   world::Set_Active_World(nullptr);
+  world::Set_Dirty_Booleans(false);
+  Set_Fpu_Control(outer_fpu_control_);
   Set_Active_Host(nullptr);
   active_ = false;
 }
 
-void Server::Check_Popped(const char* what, const Host_Call& call, std::int32_t expected) {
-  if (call.popped == expected) return;
-  call_errors_.push_back(std::string(what) + " removed " + std::to_string(call.popped) +
-                         " bytes of arguments instead of " + std::to_string(expected));
+// A stack error is the stack pointer after a compiled host call minus the one before:
+// positive when the callee removed more argument bytes than its convention says.
+void Server::Check_Stack(const char* what, std::int32_t error) {
+  if (error == 0) return;
+  call_errors_.push_back(std::string(what) + " left the stack " + std::to_string(error) +
+                         " bytes off: the callee removed " + (error > 0 ? "more" : "fewer") +
+                         " argument bytes than thiscall says");
 }
 
 const char* Server::Command_Text(void* command, unsigned slot) {
-  const Host_Call call = Call_Virtual_Slot(command, slot, {}, options_.stack_skew);
-  Check_Popped("a command's text slot", call, 0);
-  return reinterpret_cast<const char*>(static_cast<std::uintptr_t>(call.result));
+  auto* call = slot == command_slot::Get_Name    ? &Host_Call_Command_Name
+               : slot == command_slot::Get_Alias ? &Host_Call_Command_Alias
+                                                 : &Host_Call_Command_Help;
+  const char* text = nullptr;
+  Check_Stack("a command's text slot", Run_Host_Code(call, options_.stack_skew, command, &text));
+  return text;
 }
 
 void Server::Activate(void* command, const char* text) {
-  const Host_Call call =
-      Call_Virtual_Slot(command, command_slot::Activate, {Word(text)}, options_.stack_skew);
-  Check_Popped("Activate", call, 4);
+  Check_Stack("Activate",
+              Run_Host_Code(&Host_Call_Command_Activate, options_.stack_skew, command, text));
   heap_.Check();
 }
 
+// The host deletes a command with `delete` (flags 1), or only destroys it with an
+// explicit destructor call (flags 0); both reach slot 4.
 void Server::Delete_Command(void* command, unsigned flags) {
-  const Host_Call call =
-      Call_Virtual_Slot(command, command_slot::Delete, {flags}, options_.stack_skew);
-  Check_Popped("the deleting destructor", call, 4);
+  auto* call = (flags & 1u) != 0 ? &Host_Call_Command_Delete : &Host_Call_Command_Destroy;
+  Check_Stack("the deleting destructor", Run_Host_Code(call, options_.stack_skew, command));
 }
 
 }  // namespace standin

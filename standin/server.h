@@ -38,8 +38,9 @@ struct Server_Options {
   bool players = false;  // the operator's default world of players instead of an empty one
   std::vector<std::uint64_t> failing_allocations;  // host allocations that return null
   unsigned stack_skew = Host_Stack_Skew;           // stack alignment of calls into the plug-in
-  std::function<void(const std::string&)> echo;    // operator output, as it happens
-  std::vector<std::string> preload;                // modules of other plug-ins, loaded before ours
+  bool dirty_booleans = false;  // yes/no answers with garbage above AL (see world_functions.h)
+  std::function<void(const std::string&)> echo;  // operator output, as it happens
+  std::vector<std::string> preload;              // modules of other plug-ins, loaded before ours
   bool exact_listing = false;  // `players` lists floats by their bits (standin/exact_listing.h)
 };
 
@@ -101,7 +102,8 @@ class Server {
   // host's calling convention requires.
   const std::vector<std::string>& Call_Errors() const { return call_errors_; }
 
-  // The host's calls of a command's slots, with the stack checked.
+  // The host's calls of a command's slots, compiled for the host's ABI, with the stack
+  // checked. Deleting with flags bit 0 clear only destroys the object.
   const char* Command_Text(void* command, unsigned slot);
   void Activate(void* command, const char* text);
   void Delete_Command(void* command, unsigned flags);
@@ -109,7 +111,7 @@ class Server {
  private:
   bool Prepare_Host();
   void Say(const std::string& line);
-  void Check_Popped(const char* what, const Host_Call& call, std::int32_t expected);
+  void Check_Stack(const char* what, std::int32_t error);
   void Print_Help();
   void List_Players();
   void Reset_World();
@@ -135,6 +137,7 @@ class Server {
   Loader_Traps traps_;
   std::vector<std::string> operator_lines_;
   std::vector<std::string> call_errors_;
+  std::uint16_t outer_fpu_control_ = 0;  // the process's own, put back at shutdown
   bool active_ = false;
   bool quit_requested_ = false;
   std::size_t heap_errors_shown_ = 0;

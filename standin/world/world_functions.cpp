@@ -1,13 +1,11 @@
 #include "standin/world/world_functions.h"
 
-#include <array>
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
 #include <string>
-#include <utility>
 
 #include "standin/host_entry.h"
+#include "standin/msvc_host/host_abi.h"
 #include "standin/world/world.h"
 #include "standin/world/world_layout.h"
 
@@ -65,23 +63,6 @@ STANDIN_HOST_ENTRY void* HOST_CDECL Find_Definition_By_Name(const char* name, st
   return preset != nullptr ? static_cast<void*>(preset->definition.get()) : nullptr;
 }
 
-STANDIN_HOST_ENTRY void HOST_THISCALL Reinit_Soldier_From_Definition(void* soldier,
-                                                                     void* definition) {
-  Log([&] {
-    return "Reinit_Soldier_From_Definition(" + Describe(soldier) + ", " + Describe(definition) +
-           ")";
-  });
-  World* world = Active_World();
-  Player* player = Soldier_Player(soldier);
-  Preset* preset = world != nullptr ? world->Preset_Of_Definition(definition) : nullptr;
-  if (player != nullptr && preset != nullptr) player->preset = preset->name;
-}
-
-STANDIN_HOST_ENTRY void HOST_THISCALL Toggle_Fly_Mode(void* soldier) {
-  Log([&] { return "Toggle_Fly_Mode(" + Describe(soldier) + ")"; });
-  if (Player* player = Soldier_Player(soldier)) player->flying = !player->flying;
-}
-
 // --- script-table slots -----------------------------------------------------------
 
 STANDIN_HOST_ENTRY void HOST_CDECL Set_Object_Position(void* object, const float* position) {
@@ -104,11 +85,21 @@ STANDIN_HOST_ENTRY void HOST_CDECL Destroy_Object(void* object) {
   if (Vehicle* vehicle = Vehicle_At(object)) vehicle->removal_pending = true;
 }
 
-STANDIN_HOST_ENTRY std::int32_t HOST_CDECL Is_Valid_Object(void* object) {
+bool dirty_booleans = false;
+std::uint32_t dirty_calls = 0;
+
+// The host's answer is a C++ bool: its compiler defines only AL. With dirty booleans
+// the rest of EAX holds what such code often leaves there, never zero.
+std::uint32_t As_Host_Bool(bool value) {
+  const std::uint32_t garbage = dirty_booleans ? (0xFFFFFF00u ^ (++dirty_calls << 8)) | 0x100u : 0;
+  return garbage | (value ? 1u : 0u);
+}
+
+STANDIN_HOST_ENTRY std::uint32_t HOST_CDECL Is_Valid_Object(void* object) {
   Log([&] { return "Is_Valid_Object(" + Describe(object) + ")"; });
-  if (Player* player = Soldier_Player(object)) return player->life != Life::Removed;
-  if (Vehicle* vehicle = Vehicle_At(object)) return vehicle->life != Life::Removed;
-  return 0;
+  if (Player* player = Soldier_Player(object)) return As_Host_Bool(player->life != Life::Removed);
+  if (Vehicle* vehicle = Vehicle_At(object)) return As_Host_Bool(vehicle->life != Life::Removed);
+  return As_Host_Bool(false);
 }
 
 STANDIN_HOST_ENTRY void HOST_CDECL Set_Movement_Enabled(void* object, std::int32_t enabled) {
@@ -156,8 +147,6 @@ STANDIN_HOST_ENTRY void HOST_CDECL Give_Credits(void* object, float amount, std:
   Give("Give_Credits", object, amount, flag, &Player::credits);
 }
 
-// --- object operations (thiscall) --------------------------------------------------
-
 // The record's Set_Points and Set_Credits: replace one of the player's scores.
 void Set_Score(const char* function, void* record, float value, float Player::*score) {
   World* world = Active_World();
@@ -169,30 +158,54 @@ void Set_Score(const char* function, void* record, float value, float Player::*s
   if (player != nullptr) player->*score = value;
 }
 
-STANDIN_HOST_ENTRY void HOST_THISCALL Set_Points(void* record, float value) {
+}  // namespace
+
+// --- what the host's member functions do -------------------------------------------
+// The members themselves are host code (standin/msvc_host), compiled for the host's
+// ABI; they forward here as plain functions.
+
+extern "C" {
+
+STANDIN_HOST_ENTRY void Standin_Soldier_Reinit(void* soldier, void* definition) {
+  Log([&] {
+    return "Reinit_Soldier_From_Definition(" + Describe(soldier) + ", " + Describe(definition) +
+           ")";
+  });
+  World* world = Active_World();
+  Player* player = Soldier_Player(soldier);
+  Preset* preset = world != nullptr ? world->Preset_Of_Definition(definition) : nullptr;
+  if (player != nullptr && preset != nullptr) player->preset = preset->name;
+}
+
+STANDIN_HOST_ENTRY void Standin_Soldier_Toggle_Fly_Mode(void* soldier) {
+  Log([&] { return "Toggle_Fly_Mode(" + Describe(soldier) + ")"; });
+  if (Player* player = Soldier_Player(soldier)) player->flying = !player->flying;
+}
+
+STANDIN_HOST_ENTRY void Standin_Record_Set_Points(void* record, float value) {
   Set_Score("Set_Points", record, value, &Player::points);
 }
 
-STANDIN_HOST_ENTRY void HOST_THISCALL Set_Credits(void* record, float value) {
+STANDIN_HOST_ENTRY void Standin_Record_Set_Credits(void* record, float value) {
   Set_Score("Set_Credits", record, value, &Player::credits);
 }
 
-STANDIN_HOST_ENTRY void* HOST_THISCALL As_Vehicle(void* object) {
+STANDIN_HOST_ENTRY void* Standin_Object_As_Vehicle(void* object) {
   Log([&] { return "As_Vehicle(" + Describe(object) + ")"; });
   return Vehicle_At(object) != nullptr ? object : nullptr;
 }
 
-STANDIN_HOST_ENTRY void* HOST_THISCALL As_Soldier(void* object) {
+STANDIN_HOST_ENTRY void* Standin_Object_As_Soldier(void* object) {
   Log([&] { return "As_Soldier(" + Describe(object) + ")"; });
   Player* player = Soldier_Player(object);
   return player != nullptr && !player->quirks.not_a_soldier ? object : nullptr;
 }
 
-STANDIN_HOST_ENTRY void HOST_THISCALL Finish_Reinit(void* object) {
+STANDIN_HOST_ENTRY void Standin_Object_Finish_Reinit(void* object) {
   Log([&] { return "Finish_Reinit(" + Describe(object) + ")"; });
 }
 
-STANDIN_HOST_ENTRY std::uint32_t HOST_THISCALL Get_Class_Id(void* definition) {
+STANDIN_HOST_ENTRY std::uint32_t Standin_Definition_Get_Class_Id(void* definition) {
   Log([&] { return "Get_Class_Id(" + Describe(definition) + ")"; });
   World* world = Active_World();
   Preset* preset = world != nullptr ? world->Preset_Of_Definition(definition) : nullptr;
@@ -200,29 +213,19 @@ STANDIN_HOST_ENTRY std::uint32_t HOST_THISCALL Get_Class_Id(void* definition) {
 }
 
 // Every operation slot nobody documented: calling one is a fault of the caller.
-template <unsigned Slot>
-STANDIN_HOST_ENTRY void HOST_THISCALL Undocumented_Operation(void* self) {
+STANDIN_HOST_ENTRY void Standin_Undocumented_Operation(const void* object, std::uint32_t slot) {
   if (World* world = Active_World()) {
-    world->Errors().push_back("undocumented operation slot " + std::to_string(Slot) + " on " +
-                              world->Describe(self));
+    world->Errors().push_back("undocumented operation slot " + std::to_string(slot) + " on " +
+                              world->Describe(object));
   }
 }
 
-template <unsigned... Slot>
-constexpr auto Traps(std::integer_sequence<unsigned, Slot...>) {
-  return std::array<const void*, sizeof...(Slot)>{
-      reinterpret_cast<const void*>(&Undocumented_Operation<Slot>)...};
-}
+}  // extern "C"
 
-template <unsigned Count>
-std::array<const void*, Count> Operation_Table(
-    std::initializer_list<std::pair<unsigned, const void*>> documented) {
-  std::array<const void*, Count> table = Traps(std::make_integer_sequence<unsigned, Count>());
-  for (const auto& [slot, function] : documented) table[slot] = function;
-  return table;
+void Set_Dirty_Booleans(bool on) {
+  dirty_booleans = on;
+  dirty_calls = 0;
 }
-
-}  // namespace
 
 const Entry* Script_Slot_Functions(unsigned& count) {
   static const Entry entries[] = {
@@ -245,35 +248,12 @@ const void* Find_Player_Function() { return reinterpret_cast<const void*>(&Find_
 const void* Find_Definition_By_Name_Function() {
   return reinterpret_cast<const void*>(&Find_Definition_By_Name);
 }
-const void* Reinit_Soldier_Function() {
-  return reinterpret_cast<const void*>(&Reinit_Soldier_From_Definition);
-}
-const void* Toggle_Fly_Mode_Function() { return reinterpret_cast<const void*>(&Toggle_Fly_Mode); }
+const void* Reinit_Soldier_Function() { return Host_Soldier_Reinit_Code(); }
+const void* Toggle_Fly_Mode_Function() { return Host_Soldier_Toggle_Fly_Mode_Code(); }
 
-const void* const* Record_Operations() {
-  static const auto table = Operation_Table<layout::Record_Operations>(
-      {{layout::Record_Set_Points, reinterpret_cast<const void*>(&Set_Points)},
-       {layout::Record_Set_Credits, reinterpret_cast<const void*>(&Set_Credits)}});
-  return table.data();
-}
-
-const void* const* Object_Operations() {
-  static const auto table = Operation_Table<layout::Object_Operations>(
-      {{layout::Object_As_Vehicle, reinterpret_cast<const void*>(&As_Vehicle)},
-       {layout::Object_Finish_Reinit, reinterpret_cast<const void*>(&Finish_Reinit)},
-       {layout::Object_As_Soldier, reinterpret_cast<const void*>(&As_Soldier)}});
-  return table.data();
-}
-
-const void* const* Definition_Operations() {
-  static const auto table = Operation_Table<layout::Definition_Operations>(
-      {{layout::Definition_Get_Class_Id, reinterpret_cast<const void*>(&Get_Class_Id)}});
-  return table.data();
-}
-
-const void* const* Plain_Operations() {
-  static const auto table = Operation_Table<4>({});
-  return table.data();
-}
+const void* const* Record_Operations() { return Host_Player_Record_Operations(); }
+const void* const* Object_Operations() { return Host_Game_Object_Operations(); }
+const void* const* Definition_Operations() { return Host_Definition_Operations(); }
+const void* const* Plain_Operations() { return Host_Plain_Object_Operations(); }
 
 }  // namespace standin::world

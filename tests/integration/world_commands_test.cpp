@@ -2,6 +2,7 @@
 // world of players, typed as console lines. Checks the exact host calls (floats by
 // their bits) and their order, the exact console lines, and that no host block
 // outlives a command — in the native build and, under Wine, against quillon.dll.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -134,6 +135,52 @@ TEST_F(World_Commands, WithoutEngineFunctionsNothingIsFoundOrPrinted) {
     EXPECT_EQ(server_->World().Calls(), Lines{});
     Finish();
   }
+}
+
+// Everything the operator sees and every host call, for a session that also acts on a
+// removed player, a vehicle's occupants and players that do not exist.
+Lines Session_Record(standin::Server& server) {
+  const char* const lines[] = {"givepoints 3 50",
+                               "refund 4 12.5",
+                               "setcredits 1 1000",
+                               "setpoints 2 0.1",
+                               "teleport 4 1 2 3",
+                               "freeze 1",
+                               "unfreeze 1",
+                               "flymode 4",
+                               "changecharacter 1 Sniper",
+                               "changecharacter 3 Sniper",
+                               "killplayer 2",
+                               "givepoints 2 5",
+                               "flymode 2",
+                               "freeze 2",
+                               "killplayer 2",
+                               "killplayer 3",
+                               "teleport 2 0 0 0",
+                               "flymode 9",
+                               "changecharacter 2 Engineer",
+                               "setpoints 2 7",
+                               "players"};
+  for (const char* line : lines) server.Execute_Line(line);
+  Lines record = server.Console().Printed();
+  const Lines& calls = server.World().Calls();
+  record.insert(record.end(), calls.begin(), calls.end());
+  record.insert(record.end(), server.Operator_Lines().begin(), server.Operator_Lines().end());
+  return record;
+}
+
+// The host's compiler defines only AL in a bool result. With garbage in the rest of
+// EAX every command acts and prints exactly as with clean answers.
+TEST_F(World_Commands, YesNoAnswersAreReadFromTheLowByteOnly) {
+  standin::Server_Options options;
+  options.players = true;
+  const Lines clean = Session_Record(Boot(options));
+  options.dirty_booleans = true;
+  const Lines dirty = Session_Record(Boot(options));
+  EXPECT_EQ(clean, dirty);
+  EXPECT_NE(std::find(clean.begin(), clean.end(), "None has been given 5.000000 points.\n"),
+            clean.end())
+      << "the session must reach a removed player";
 }
 
 }  // namespace

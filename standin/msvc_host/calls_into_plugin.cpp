@@ -1,0 +1,220 @@
+// The host calling into the plug-in, compiled for the host's ABI: the loader calling
+// the exports, the console calling the command objects, host code calling the vector
+// math tables. Every call here is written by the host's compiler from the host's
+// declarations, not by hand.
+#include "standin/msvc_host/host_abi.h"
+#include "standin/msvc_host/host_classes.h"
+#include "standin/msvc_host/stack_probe.h"
+
+namespace {
+
+// The loader's view of the exports: plain functions, the caller removes the arguments.
+// The module entry is called this way only by the native stand-in, which plays the
+// system loader too; on Windows the loader runs it.
+using Dll_Main_Function = int(__cdecl*)(void*, uint32_t, void*);
+using Check_Version_Function = bool(__cdecl*)(void*, void*);
+using Plugin_Load_Function = void(__cdecl*)(void*, uint32_t, void*, void*, void*);
+using Set_Request_Destroy_Function = void(__cdecl*)(void*);
+using Set_Script_Commands_Function = bool(__cdecl*)(void**);
+using Create_Script_Function = void*(__cdecl*)(const char*);
+using Plugin_Unload_Function = void(__cdecl*)();
+
+template <typename Function>
+Function As(const void* entry) {
+  return reinterpret_cast<Function>(const_cast<void*>(entry));
+}
+
+ConsoleCommand* Command(void* object) { return static_cast<ConsoleCommand*>(object); }
+
+}  // namespace
+
+extern "C" {
+
+int32_t Host_Call_Dll_Main(const void* entry, void* module, uint32_t reason, void* reserved,
+                           int32_t* result) {
+  int value = 0;
+  const int32_t error =
+      HOST_ABI_MEASURED(value = As<Dll_Main_Function>(entry)(module, reason, reserved));
+  *result = value;
+  return error;
+}
+
+int32_t Host_Call_Check_Version(const void* entry, void* ignored, void* version_report,
+                                uint8_t* result) {
+  bool value = false;
+  const int32_t error =
+      HOST_ABI_MEASURED(value = As<Check_Version_Function>(entry)(ignored, version_report));
+  *result = value ? 1 : 0;
+  return error;
+}
+
+int32_t Host_Call_Plugin_Load(const void* entry, void* extension_module, uint32_t opaque,
+                              void* loader_object, void* fourth, void* plugin_info) {
+  return HOST_ABI_MEASURED(As<Plugin_Load_Function>(entry)(extension_module, opaque, loader_object,
+                                                           fourth, plugin_info));
+}
+
+int32_t Host_Call_Set_Request_Destroy_Func(const void* entry, void* callback) {
+  return HOST_ABI_MEASURED(As<Set_Request_Destroy_Function>(entry)(callback));
+}
+
+int32_t Host_Call_Set_Script_Commands(const void* entry, void** table_location, uint8_t* result) {
+  bool value = false;
+  const int32_t error =
+      HOST_ABI_MEASURED(value = As<Set_Script_Commands_Function>(entry)(table_location));
+  *result = value ? 1 : 0;
+  return error;
+}
+
+int32_t Host_Call_Create_Script(const void* entry, const char* name, void** result) {
+  void* value = nullptr;
+  const int32_t error = HOST_ABI_MEASURED(value = As<Create_Script_Function>(entry)(name));
+  *result = value;
+  return error;
+}
+
+int32_t Host_Call_Plugin_Unload(const void* entry) {
+  return HOST_ABI_MEASURED(As<Plugin_Unload_Function>(entry)());
+}
+
+int32_t Host_Call_Command_Name(void* command, const char** result) {
+  const char* value = nullptr;
+  const int32_t error = HOST_ABI_MEASURED(value = Command(command)->Get_Name());
+  *result = value;
+  return error;
+}
+
+int32_t Host_Call_Command_Alias(void* command, const char** result) {
+  const char* value = nullptr;
+  const int32_t error = HOST_ABI_MEASURED(value = Command(command)->Get_Alias());
+  *result = value;
+  return error;
+}
+
+int32_t Host_Call_Command_Help(void* command, const char** result) {
+  const char* value = nullptr;
+  const int32_t error = HOST_ABI_MEASURED(value = Command(command)->Get_Help());
+  *result = value;
+  return error;
+}
+
+int32_t Host_Call_Command_Activate(void* command, const char* arguments) {
+  return HOST_ABI_MEASURED(Command(command)->Activate(arguments));
+}
+
+int32_t Host_Call_Command_Delete(void* command) {
+  return HOST_ABI_MEASURED(delete Command(command));
+}
+
+int32_t Host_Call_Command_Destroy(void* command) {
+  return HOST_ABI_MEASURED(Command(command)->~ConsoleCommand());
+}
+
+}  // extern "C"
+
+namespace {
+
+template <typename Vector>
+const Vector& In(const float* components) {
+  return *reinterpret_cast<const Vector*>(components);
+}
+
+template <typename Vector>
+void Store(float* out, const Vector& value) {
+  *reinterpret_cast<Vector*>(out) = value;
+}
+
+constexpr int32_t No_Such_Slot = INT32_MIN;
+
+// Slots 0 to 11, which both kinds of table have. A by-value result is assigned to a
+// local, as host code does, and stored only after the stack has been checked.
+template <typename Vector, typename Table>
+int32_t Call_Common_Slot(const Table& t, uint32_t slot, const float* a_components,
+                         const float* b_components, const float* s_components, float* out) {
+  const Vector& a = In<Vector>(a_components);
+  const Vector& b = In<Vector>(b_components);
+  const float& s = *s_components;
+  Vector& into = *reinterpret_cast<Vector*>(out);
+  Vector value = {};
+  int32_t error = 0;
+  switch (slot) {
+    case 0:
+      error = HOST_ABI_MEASURED(value = t.Add(a, b));
+      break;
+    case 1:
+      return HOST_ABI_MEASURED(t.Add_Into(a, b, into));
+    case 2:
+      error = HOST_ABI_MEASURED(value = t.Subtract(a, b));
+      break;
+    case 3:
+      return HOST_ABI_MEASURED(t.Subtract_Into(a, b, into));
+    case 4:
+      error = HOST_ABI_MEASURED(value = t.Scale(a, s));
+      break;
+    case 5:
+      error = HOST_ABI_MEASURED(value = t.Multiply(a, b));
+      break;
+    case 6:
+      return HOST_ABI_MEASURED(t.Scale_Into(a, s, into));
+    case 7:
+      return HOST_ABI_MEASURED(t.Multiply_Into(a, b, into));
+    case 8:
+      error = HOST_ABI_MEASURED(value = t.Divide_By(a, s));
+      break;
+    case 9:
+      error = HOST_ABI_MEASURED(value = t.Divide(a, b));
+      break;
+    case 10:
+      return HOST_ABI_MEASURED(t.Divide_By_Into(a, s, into));
+    case 11:
+      return HOST_ABI_MEASURED(t.Divide_Into(a, b, into));
+    default:
+      return No_Such_Slot;
+  }
+  Store(out, value);
+  return error;
+}
+
+}  // namespace
+
+extern "C" {
+
+int32_t Host_Call_Vector3_Slot(const void* table, uint32_t slot, const float* a, const float* b,
+                               const float* s, float* out) {
+  const auto& t = *static_cast<const Vector3_Math_Table*>(table);
+  const Vector3& u = In<Vector3>(a);
+  const Vector3& v = In<Vector3>(b);
+  Vector3 value = {};
+  float dot = 0.0f;
+  int32_t error = 0;
+  switch (slot) {
+    case 12:
+      error = HOST_ABI_MEASURED(value = t.Cross_Product(u, v));
+      break;
+    case 13:
+      return HOST_ABI_MEASURED(t.Cross_Product_Into(u, v, *reinterpret_cast<Vector3*>(out)));
+    case 14:
+      error = HOST_ABI_MEASURED(value = t.Normalize(u));
+      break;
+    case 15:
+      return HOST_ABI_MEASURED(t.Normalize_Into(u, *reinterpret_cast<Vector3*>(out)));
+    case 16:
+      error = HOST_ABI_MEASURED(dot = t.Dot_Product(u, v));
+      *out = dot;
+      return error;
+    case 17:
+      return HOST_ABI_MEASURED(t.Dot_Product_Into(u, v, *out));
+    default:
+      return Call_Common_Slot<Vector3>(t, slot, a, b, s, out);
+  }
+  Store(out, value);
+  return error;
+}
+
+int32_t Host_Call_Vector4_Slot(const void* table, uint32_t slot, const float* a, const float* b,
+                               const float* s, float* out) {
+  return Call_Common_Slot<Vector4>(*static_cast<const Vector4_Math_Table*>(table), slot, a, b, s,
+                                   out);
+}
+
+}  // extern "C"
