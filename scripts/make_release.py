@@ -62,6 +62,17 @@ def release_time(source):
     return max(moment, ZIP_EPOCH)
 
 
+def uncommitted_changes(source):
+    """Whether the tree differs from its commit: then the package matches no commit,
+    and nobody can rebuild it from a published one."""
+    try:
+        status = subprocess.run(["git", "-C", source, "status", "--porcelain"],
+                                check=True, capture_output=True, text=True).stdout
+    except (OSError, subprocess.CalledProcessError):
+        return False
+    return status.strip() != ""
+
+
 def windows_text(text, name):
     """Text for Notepad: CRLF line endings, plain ASCII so no code page can garble it."""
     if "\r" in text:
@@ -144,6 +155,9 @@ def main(argv):
     except (ReleaseError, OSError) as error:
         print(f"make_release: {error}", file=sys.stderr)
         return 1
+    if uncommitted_changes(options.source):
+        print("make_release: warning: the source tree has uncommitted changes; publish only a "
+              "package made from a clean checkout of a tagged commit", file=sys.stderr)
     with open(path, "rb") as f:
         digest = hashlib.sha256(f.read()).hexdigest()
     with open(path + ".sha256", "w", encoding="ascii") as f:

@@ -170,6 +170,23 @@ class Reproducible(Workspace):
         self.assertEqual(dates, {entry_time(commit_time - commit_time % 2)})
 
 
+class UncommittedChanges(Workspace):
+    def test_a_package_from_an_edited_tree_is_marked_as_matching_no_commit(self):
+        source = self.source_copy()
+        git = ["git", "-C", source, "-c", "user.name=Maintainer", "-c", "user.email=m@example.org"]
+        for step in (["init", "-q"], ["add", "."], ["commit", "-q", "-m", "A release"]):
+            subprocess.run(git + step, check=True, capture_output=True)
+        clean = pack(source, self.folder("clean"))
+        self.assertEqual(clean.returncode, 0, clean.stderr)
+        self.assertNotIn("uncommitted", clean.stderr)
+
+        with open(os.path.join(source, "CHANGELOG"), "a", encoding="ascii") as f:
+            f.write("- an edit not yet committed\n")
+        edited = pack(source, self.folder("edited"))
+        self.assertEqual(edited.returncode, 0, edited.stderr)
+        self.assertIn("uncommitted changes", edited.stderr)
+
+
 class Refusals(Workspace):
     def refused(self, source, message, dll=None):
         out = self.folder("refused")
