@@ -2,7 +2,8 @@
 #   make run    build everything and start the stand-in server with the plug-in loaded
 #   make test   build both builds and run every test through CTest, then again under
 #               the sanitizers (GCC and clang), with a short fuzzing pass
-# Other targets: make dll (dist/quillon.dll), make bench, make deps,
+# Other targets: make dll (dist/quillon.dll), make release (dist/quillon-<version>-win32.zip),
+#   make bench, make deps,
 #   make fuzz FUZZ_SECONDS=600   fuzz the ten commands for that long
 
 JOBS         ?= 2
@@ -24,7 +25,7 @@ export WINEPREFIX ?= $(CURDIR)/build/wine
 export WINEDEBUG ?= -all
 export WINEDLLOVERRIDES ?= mscoree,mshtml=
 
-.PHONY: all deps linux windows dll run run-native test test-linux test-windows bench clean \
+.PHONY: all deps linux windows dll release run run-native test test-linux test-windows bench clean \
         sanitize test-sanitize fuzz-build test-fuzz fuzz test-differential
 
 all: linux windows
@@ -52,9 +53,17 @@ windows: deps $(WINDOWS_DIR)/CMakeCache.txt
 	cmake --build $(WINDOWS_DIR) -j $(JOBS)
 
 # The operator's copy leaves out the debug information; the code is the tested build's.
+# The Windows build strips it (target quillon_shipped), the same bytes from any folder.
 dll: windows
 	mkdir -p dist
-	i686-w64-mingw32-strip --strip-debug -o dist/quillon.dll $(WINDOWS_DIR)/plugin/quillon.dll
+	cp $(WINDOWS_DIR)/dist/quillon.dll dist/quillon.dll
+
+# The package an operator downloads: the DLL, checked again as shipped, with the
+# operator's guide, the CHANGELOG and SHA256SUMS. The same commit gives the same zip.
+release: dll
+	tests/binary/check_dll_tables.sh dist/quillon.dll
+	tests/binary/check_version_resource.sh dist/quillon.dll "$$(head -n 1 VERSION)"
+	python3 scripts/make_release.py --source . --dll dist/quillon.dll --out dist
 
 # The real DLL in the Windows stand-in server, under Wine. BUILD=0|1|4|none picks the host build.
 run: dll

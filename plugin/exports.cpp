@@ -5,13 +5,14 @@
 #include "host/host_variant.h"
 #include "plugin/host_string.h"
 #include "plugin/platform_api.h"
+#include "plugin/version.h"
 
 namespace {
 
 constexpr std::uint32_t Process_Attach = 1;
 constexpr const char* Framework_Version = "2.0.2";
 constexpr const char* Plugin_Name = "Quillon Plugin";
-constexpr const char* Plugin_Version = "1.0";
+constexpr const char* Plugin_Version = QUILLON_VERSION_TEXT;
 
 template <typename T>
 T& Member_At(void* record, unsigned offset) {

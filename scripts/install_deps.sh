@@ -6,8 +6,9 @@ set -euo pipefail
 # clang with libclang-rt-14-dev (its i386 sanitizer and libFuzzer runtimes included;
 # never the :i386 package, which removes g++-multilib) builds the fuzzer; llvm brings
 # llvm-symbolizer, which turns the clang build's sanitizer reports into source lines.
+# python3 packs the release zip (make release) and runs the tests of its contents;
 # locales gives the German locale the native locale test sets (generated below).
-packages=(cmake make g++ g++-multilib g++-mingw-w64-i686 libgtest-dev:i386 googletest
+packages=(cmake make g++ g++-multilib g++-mingw-w64-i686 libgtest-dev:i386 googletest python3
           libbenchmark-dev:i386 wine wine32 clang clang-format libclang-rt-14-dev llvm locales)
 
 # The native locale test runs the stand-in under de_DE.UTF-8 (decimal comma).

@@ -1,14 +1,17 @@
 // Checks of the stand-in itself, so a failure elsewhere points at the plug-in: the
-// console formatter, the heap's books, the stack measurement of the command caller,
-// and the host image without any plug-in loaded.
+// console formatter, the heap's books, the stack measurement of the hand-written caller
+// and of the compiled host code, and the host image without any plug-in loaded.
 #include <gtest/gtest.h>
 
 #include <cstdarg>
 #include <cstring>
+#include <utility>
 
 #include "standin/command_caller.h"
 #include "standin/console_format.h"
+#include "standin/fpu_control.h"
 #include "standin/host_heap.h"
+#include "standin/msvc_host/host_abi.h"
 #include "standin/server.h"
 
 namespace quillon_test {
@@ -86,9 +89,36 @@ TEST(Stand_In_Caller, MeasuresWhatTheCalleeRemovesAndAlignsAsAsked) {
   EXPECT_EQ(plain.popped, 0);
 }
 
+__attribute__((noinline, cdecl)) void Cdecl_Activate(void*, const char*) {}
+__attribute__((noinline, thiscall)) void Thiscall_Activate(void*, const char*) {}
+__attribute__((noinline, stdcall)) void Pops_Too_Much(void*, const char*, int) {}
+
+// The compiled host code measures the stack around its call: a slot that removes too
+// few or too many bytes is reported and repaired, not absorbed by the caller's frame.
+TEST(Stand_In_Host_Code, ReportsACalleeThatRemovesTheWrongBytes) {
+  const void* table[5] = {};
+  struct Object {
+    const void* const* dispatch;
+  } object = {table};
+  const std::pair<const void*, std::int32_t> slots[] = {
+      {reinterpret_cast<const void*>(&Thiscall_Activate), 0},
+      {reinterpret_cast<const void*>(&Cdecl_Activate), -4},
+      {reinterpret_cast<const void*>(&Pops_Too_Much), 8}};
+  for (const auto& [activate, error] : slots) {
+    table[3] = activate;
+    for (unsigned skew : {0u, 4u, 8u, 12u}) {
+      EXPECT_EQ(standin::Run_Host_Code(&Host_Call_Command_Activate, skew,
+                                       static_cast<void*>(&object), "1"),
+                error);
+    }
+  }
+}
+
 TEST(Stand_In_Host, PlaysTheHostFunctionsWithoutAPlugin) {
+  const std::uint16_t outer_fpu_control = standin::Fpu_Control();
   standin::Server server;
   EXPECT_FALSE(server.Load_Module("no-such-plugin.module"));
+  EXPECT_EQ(standin::Fpu_Control(), standin::Host_Fpu_Control) << "the host's threads' x87 mode";
   const auto* signature = reinterpret_cast<const std::uint8_t*>(0x78CE49);
   EXPECT_EQ(std::memcmp(signature, standin::Build_Signature, standin::Signature_Length), 0);
   EXPECT_EQ(*reinterpret_cast<const std::uint8_t*>(0x84F702), 1);
@@ -117,6 +147,7 @@ TEST(Stand_In_Host, PlaysTheHostFunctionsWithoutAPlugin) {
   EXPECT_EQ(server.Commands().Commands(), std::vector<void*>{command});
   server.Commands().Drop_All();
   server.Shutdown();
+  EXPECT_EQ(standin::Fpu_Control(), outer_fpu_control);
 }
 
 TEST(Stand_In_Host, AnUnknownBuildCarriesOnlyNearMisses) {
