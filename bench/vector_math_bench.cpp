@@ -73,10 +73,10 @@ const V4* Packed() {
 class Empty_Add : public V4 {
  public:
   using V4::Add;
-  void HOST_THISCALL Add(const Vector4&, const Vector4&, Vector4&) const override;
+  void MATH_THISCALL Add(const Vector4&, const Vector4&, Vector4&) const override;
 };
 
-__attribute__((noinline)) void HOST_THISCALL Empty_Add::Add(const Vector4&, const Vector4&,
+__attribute__((noinline)) void MATH_THISCALL Empty_Add::Add(const Vector4&, const Vector4&,
                                                             Vector4&) const {}
 
 const V4* Empty() {

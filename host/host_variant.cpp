@@ -5,7 +5,7 @@
 #include "host/host_addresses.h"
 #include "host/host_memory.h"
 #include "host/memory_probe.h"
-#include "math/math_tables.h"
+#include "host/math_tables.h"
 
 namespace host {
 

@@ -1,7 +1,7 @@
 #include "host/script_commands.h"
 
 #include "host/host_addresses.h"
-#include "plugin/platform_api.h"
+#include "host/platform_api.h"
 
 namespace host {
 

@@ -64,74 +64,74 @@ Vector* Returned(Vector* result, Fill fill) {
 // override of the out-parameter form is what runs.
 // ---------------------------------------------------------------------------
 
-Vector3* HOST_THISCALL _Vector3MathFunctions::Add(Vector3* result, const Vector3& a,
+Vector3* MATH_THISCALL _Vector3MathFunctions::Add(Vector3* result, const Vector3& a,
                                                   const Vector3& b) const {
   return Returned(result, [&](Vector3& out) { Add(a, b, out); });
 }
 
-void HOST_THISCALL _Vector3MathFunctions::Add(const Vector3& a, const Vector3& b,
+void MATH_THISCALL _Vector3MathFunctions::Add(const Vector3& a, const Vector3& b,
                                               Vector3& out) const {
   out = Combine(a, b, Plus);
 }
 
-Vector3* HOST_THISCALL _Vector3MathFunctions::Subtract(Vector3* result, const Vector3& a,
+Vector3* MATH_THISCALL _Vector3MathFunctions::Subtract(Vector3* result, const Vector3& a,
                                                        const Vector3& b) const {
   return Returned(result, [&](Vector3& out) { Subtract(a, b, out); });
 }
 
-void HOST_THISCALL _Vector3MathFunctions::Subtract(const Vector3& a, const Vector3& b,
+void MATH_THISCALL _Vector3MathFunctions::Subtract(const Vector3& a, const Vector3& b,
                                                    Vector3& out) const {
   out = Combine(a, b, Minus);
 }
 
-Vector3* HOST_THISCALL _Vector3MathFunctions::Multiply(Vector3* result, const Vector3& v,
+Vector3* MATH_THISCALL _Vector3MathFunctions::Multiply(Vector3* result, const Vector3& v,
                                                        const float& s) const {
   return Returned(result, [&](Vector3& out) { Multiply(v, s, out); });
 }
 
-Vector3* HOST_THISCALL _Vector3MathFunctions::Multiply(Vector3* result, const Vector3& a,
+Vector3* MATH_THISCALL _Vector3MathFunctions::Multiply(Vector3* result, const Vector3& a,
                                                        const Vector3& b) const {
   return Returned(result, [&](Vector3& out) { Multiply(a, b, out); });
 }
 
-void HOST_THISCALL _Vector3MathFunctions::Multiply(const Vector3& v, const float& s,
+void MATH_THISCALL _Vector3MathFunctions::Multiply(const Vector3& v, const float& s,
                                                    Vector3& out) const {
   out = Scale(v, s);
 }
 
-void HOST_THISCALL _Vector3MathFunctions::Multiply(const Vector3& a, const Vector3& b,
+void MATH_THISCALL _Vector3MathFunctions::Multiply(const Vector3& a, const Vector3& b,
                                                    Vector3& out) const {
   out = Combine(a, b, Times);
 }
 
-Vector3* HOST_THISCALL _Vector3MathFunctions::Divide(Vector3* result, const Vector3& v,
+Vector3* MATH_THISCALL _Vector3MathFunctions::Divide(Vector3* result, const Vector3& v,
                                                      const float& s) const {
   return Returned(result, [&](Vector3& out) { Divide(v, s, out); });
 }
 
-Vector3* HOST_THISCALL _Vector3MathFunctions::Divide(Vector3* result, const Vector3& a,
+Vector3* MATH_THISCALL _Vector3MathFunctions::Divide(Vector3* result, const Vector3& a,
                                                      const Vector3& b) const {
   return Returned(result, [&](Vector3& out) { Divide(a, b, out); });
 }
 
-void HOST_THISCALL _Vector3MathFunctions::Divide(const Vector3& v, const float& s,
+void MATH_THISCALL _Vector3MathFunctions::Divide(const Vector3& v, const float& s,
                                                  Vector3& out) const {
   out = Scale(v, Reciprocal(s));
 }
 
-void HOST_THISCALL _Vector3MathFunctions::Divide(const Vector3& a, const Vector3& b,
+void MATH_THISCALL _Vector3MathFunctions::Divide(const Vector3& a, const Vector3& b,
                                                  Vector3& out) const {
   out = Combine(a, b, Over);
 }
 
-Vector3* HOST_THISCALL _Vector3MathFunctions::Cross_Product(Vector3* result, const Vector3& a,
+Vector3* MATH_THISCALL _Vector3MathFunctions::Cross_Product(Vector3* result, const Vector3& a,
                                                             const Vector3& b) const {
   return Returned(result, [&](Vector3& out) { Cross_Product(a, b, out); });
 }
 
 // The right-handed cross product a × b. A product of two floats is exact in double,
 // so each component is the difference of two exact products, rounded once to float.
-void HOST_THISCALL _Vector3MathFunctions::Cross_Product(const Vector3& a, const Vector3& b,
+void MATH_THISCALL _Vector3MathFunctions::Cross_Product(const Vector3& a, const Vector3& b,
                                                         Vector3& out) const {
   const double ax = a.x, ay = a.y, az = a.z;
   const double bx = b.x, by = b.y, bz = b.z;
@@ -141,13 +141,13 @@ void HOST_THISCALL _Vector3MathFunctions::Cross_Product(const Vector3& a, const 
   out = {Narrow(x), Narrow(y), Narrow(z)};
 }
 
-Vector3* HOST_THISCALL _Vector3MathFunctions::Normalize(Vector3* result, const Vector3& v) const {
+Vector3* MATH_THISCALL _Vector3MathFunctions::Normalize(Vector3* result, const Vector3& v) const {
   return Returned(result, [&](Vector3& out) { Normalize(v, out); });
 }
 
 // A zero vector (either sign) has no direction and yields +0 in every component. A
 // NaN length does not compare equal to zero and carries through as NaN components.
-void HOST_THISCALL _Vector3MathFunctions::Normalize(const Vector3& v, Vector3& out) const {
+void MATH_THISCALL _Vector3MathFunctions::Normalize(const Vector3& v, Vector3& out) const {
   const double x = v.x, y = v.y, z = v.z;
   const double length_squared = x * x + y * y + z * z;
   if (length_squared == 0.0) {
@@ -157,13 +157,13 @@ void HOST_THISCALL _Vector3MathFunctions::Normalize(const Vector3& v, Vector3& o
   out = Scale(v, 1.0 / std::sqrt(length_squared));
 }
 
-float HOST_THISCALL _Vector3MathFunctions::Dot_Product(const Vector3& a, const Vector3& b) const {
+float MATH_THISCALL _Vector3MathFunctions::Dot_Product(const Vector3& a, const Vector3& b) const {
   float result = 0.0f;
   Dot_Product(a, b, result);
   return result;
 }
 
-void HOST_THISCALL _Vector3MathFunctions::Dot_Product(const Vector3& a, const Vector3& b,
+void MATH_THISCALL _Vector3MathFunctions::Dot_Product(const Vector3& a, const Vector3& b,
                                                       float& out) const {
   const double zz = static_cast<double>(a.z) * b.z;
   const double yy = static_cast<double>(a.y) * b.y;
@@ -175,62 +175,62 @@ void HOST_THISCALL _Vector3MathFunctions::Dot_Product(const Vector3& a, const Ve
 // _Vector4MathFunctions
 // ---------------------------------------------------------------------------
 
-Vector4* HOST_THISCALL _Vector4MathFunctions::Add(Vector4* result, const Vector4& a,
+Vector4* MATH_THISCALL _Vector4MathFunctions::Add(Vector4* result, const Vector4& a,
                                                   const Vector4& b) const {
   return Returned(result, [&](Vector4& out) { Add(a, b, out); });
 }
 
-void HOST_THISCALL _Vector4MathFunctions::Add(const Vector4& a, const Vector4& b,
+void MATH_THISCALL _Vector4MathFunctions::Add(const Vector4& a, const Vector4& b,
                                               Vector4& out) const {
   out = Combine(a, b, Plus);
 }
 
-Vector4* HOST_THISCALL _Vector4MathFunctions::Subtract(Vector4* result, const Vector4& a,
+Vector4* MATH_THISCALL _Vector4MathFunctions::Subtract(Vector4* result, const Vector4& a,
                                                        const Vector4& b) const {
   return Returned(result, [&](Vector4& out) { Subtract(a, b, out); });
 }
 
-void HOST_THISCALL _Vector4MathFunctions::Subtract(const Vector4& a, const Vector4& b,
+void MATH_THISCALL _Vector4MathFunctions::Subtract(const Vector4& a, const Vector4& b,
                                                    Vector4& out) const {
   out = Combine(a, b, Minus);
 }
 
-Vector4* HOST_THISCALL _Vector4MathFunctions::Multiply(Vector4* result, const Vector4& v,
+Vector4* MATH_THISCALL _Vector4MathFunctions::Multiply(Vector4* result, const Vector4& v,
                                                        const float& s) const {
   return Returned(result, [&](Vector4& out) { Multiply(v, s, out); });
 }
 
-Vector4* HOST_THISCALL _Vector4MathFunctions::Multiply(Vector4* result, const Vector4& a,
+Vector4* MATH_THISCALL _Vector4MathFunctions::Multiply(Vector4* result, const Vector4& a,
                                                        const Vector4& b) const {
   return Returned(result, [&](Vector4& out) { Multiply(a, b, out); });
 }
 
-void HOST_THISCALL _Vector4MathFunctions::Multiply(const Vector4& v, const float& s,
+void MATH_THISCALL _Vector4MathFunctions::Multiply(const Vector4& v, const float& s,
                                                    Vector4& out) const {
   out = Scale(v, s);
 }
 
-void HOST_THISCALL _Vector4MathFunctions::Multiply(const Vector4& a, const Vector4& b,
+void MATH_THISCALL _Vector4MathFunctions::Multiply(const Vector4& a, const Vector4& b,
                                                    Vector4& out) const {
   out = Combine(a, b, Times);
 }
 
-Vector4* HOST_THISCALL _Vector4MathFunctions::Divide(Vector4* result, const Vector4& v,
+Vector4* MATH_THISCALL _Vector4MathFunctions::Divide(Vector4* result, const Vector4& v,
                                                      const float& s) const {
   return Returned(result, [&](Vector4& out) { Divide(v, s, out); });
 }
 
-Vector4* HOST_THISCALL _Vector4MathFunctions::Divide(Vector4* result, const Vector4& a,
+Vector4* MATH_THISCALL _Vector4MathFunctions::Divide(Vector4* result, const Vector4& a,
                                                      const Vector4& b) const {
   return Returned(result, [&](Vector4& out) { Divide(a, b, out); });
 }
 
-void HOST_THISCALL _Vector4MathFunctions::Divide(const Vector4& v, const float& s,
+void MATH_THISCALL _Vector4MathFunctions::Divide(const Vector4& v, const float& s,
                                                  Vector4& out) const {
   out = Scale(v, Reciprocal(s));
 }
 
-void HOST_THISCALL _Vector4MathFunctions::Divide(const Vector4& a, const Vector4& b,
+void MATH_THISCALL _Vector4MathFunctions::Divide(const Vector4& a, const Vector4& b,
                                                  Vector4& out) const {
   out = Combine(a, b, Over);
 }

@@ -18,10 +18,15 @@
 // The order of the virtual functions is the slot order and must not change.
 #pragma once
 
-#include "host/calling_convention.h"
 #include "math/vectors.h"
 
-#define QUILLON_SLOT virtual HOST_THISCALL
+#if !defined(__i386__)
+#error "the vector math tables follow the 32-bit x86 calling conventions of the host"
+#endif
+
+// How the host calls a member function: `this` in ECX, the callee pops (thiscall).
+#define MATH_THISCALL __attribute__((thiscall))
+#define QUILLON_SLOT virtual MATH_THISCALL
 
 class _Vector3MathFunctions {
  public:
@@ -72,12 +77,12 @@ class _Vector4MathFunctionsSSE : public _Vector4MathFunctions {
   using _Vector4MathFunctions::Multiply;
   using _Vector4MathFunctions::Subtract;
 
-  void HOST_THISCALL Add(const Vector4& a, const Vector4& b, Vector4& out) const override;
-  void HOST_THISCALL Subtract(const Vector4& a, const Vector4& b, Vector4& out) const override;
-  void HOST_THISCALL Multiply(const Vector4& v, const float& s, Vector4& out) const override;
-  void HOST_THISCALL Multiply(const Vector4& a, const Vector4& b, Vector4& out) const override;
-  void HOST_THISCALL Divide(const Vector4& v, const float& s, Vector4& out) const override;
-  void HOST_THISCALL Divide(const Vector4& a, const Vector4& b, Vector4& out) const override;
+  void MATH_THISCALL Add(const Vector4& a, const Vector4& b, Vector4& out) const override;
+  void MATH_THISCALL Subtract(const Vector4& a, const Vector4& b, Vector4& out) const override;
+  void MATH_THISCALL Multiply(const Vector4& v, const float& s, Vector4& out) const override;
+  void MATH_THISCALL Multiply(const Vector4& a, const Vector4& b, Vector4& out) const override;
+  void MATH_THISCALL Divide(const Vector4& v, const float& s, Vector4& out) const override;
+  void MATH_THISCALL Divide(const Vector4& a, const Vector4& b, Vector4& out) const override;
 };
 
 #undef QUILLON_SLOT

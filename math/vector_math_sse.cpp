@@ -20,35 +20,35 @@ __attribute__((always_inline)) inline void Store(Vector4& v, __m128 value) {
 
 // Both operands are loaded before the single store, so out may alias either of them.
 
-void HOST_THISCALL _Vector4MathFunctionsSSE::Add(const Vector4& a, const Vector4& b,
+void MATH_THISCALL _Vector4MathFunctionsSSE::Add(const Vector4& a, const Vector4& b,
                                                  Vector4& out) const {
   Store(out, _mm_add_ps(Load(a), Load(b)));
 }
 
-void HOST_THISCALL _Vector4MathFunctionsSSE::Subtract(const Vector4& a, const Vector4& b,
+void MATH_THISCALL _Vector4MathFunctionsSSE::Subtract(const Vector4& a, const Vector4& b,
                                                       Vector4& out) const {
   Store(out, _mm_sub_ps(Load(a), Load(b)));
 }
 
-void HOST_THISCALL _Vector4MathFunctionsSSE::Multiply(const Vector4& v, const float& s,
+void MATH_THISCALL _Vector4MathFunctionsSSE::Multiply(const Vector4& v, const float& s,
                                                       Vector4& out) const {
   Store(out, _mm_mul_ps(Load(v), _mm_load1_ps(&s)));
 }
 
-void HOST_THISCALL _Vector4MathFunctionsSSE::Multiply(const Vector4& a, const Vector4& b,
+void MATH_THISCALL _Vector4MathFunctionsSSE::Multiply(const Vector4& a, const Vector4& b,
                                                       Vector4& out) const {
   Store(out, _mm_mul_ps(Load(a), Load(b)));
 }
 
 // One scalar reciprocal, kept in an SSE register (the x87 unit would round it
 // differently), broadcast to the four lanes.
-void HOST_THISCALL _Vector4MathFunctionsSSE::Divide(const Vector4& v, const float& s,
+void MATH_THISCALL _Vector4MathFunctionsSSE::Divide(const Vector4& v, const float& s,
                                                     Vector4& out) const {
   const __m128 reciprocal = _mm_div_ss(_mm_set_ss(1.0f), _mm_load_ss(&s));
   Store(out, _mm_mul_ps(Load(v), _mm_shuffle_ps(reciprocal, reciprocal, 0)));
 }
 
-void HOST_THISCALL _Vector4MathFunctionsSSE::Divide(const Vector4& a, const Vector4& b,
+void MATH_THISCALL _Vector4MathFunctionsSSE::Divide(const Vector4& a, const Vector4& b,
                                                     Vector4& out) const {
   Store(out, _mm_div_ps(Load(a), Load(b)));
 }

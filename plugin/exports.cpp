@@ -4,7 +4,7 @@
 #include "host/host_addresses.h"
 #include "host/host_variant.h"
 #include "plugin/host_string.h"
-#include "plugin/platform_api.h"
+#include "host/platform_api.h"
 #include "plugin/version.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "fake_host.h"
 #include "host/engine_addresses.h"
-#include "math/math_tables.h"
+#include "host/math_tables.h"
 
 namespace {
 

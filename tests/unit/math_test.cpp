@@ -14,7 +14,7 @@
 
 #include "host/calling_convention.h"
 #include "host/engine_addresses.h"
-#include "math/math_tables.h"
+#include "host/math_tables.h"
 #include "math/vector_math.h"
 #include "standin/command_caller.h"
 #include "standin/fpu_control.h"

@@ -1,8 +1,7 @@
-#include "math/math_tables.h"
+#include "host/math_tables.h"
 
 #include <new>
 
-#include "host/calling_convention.h"
 #include "host/engine_addresses.h"
 #include "host/host_memory.h"
 #include "math/vector_math.h"
