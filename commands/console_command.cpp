@@ -1,16 +1,16 @@
 #include "commands/console_command.h"
 
-#include "host/host_addresses.h"
 #include "host/host_memory.h"
+#include "host/host_table.h"
 
 namespace commands {
 
 ConsoleCommand::ConsoleCommand() {
   // The host's list takes the element by reference: the address of a variable that
   // holds the object's pointer.
-  ConsoleCommand* element = this;
-  void* list = host::Address_To_Pointer<void>(host::Console_Command_List);
-  host::Call_Thiscall<void>(host::Add_Console_Command, list, &element);
+  void* const element = this;
+  auto* list = host::Address_To_Pointer<host::ConsoleCommandList>(host::Console_Command_List);
+  static_cast<void>(host::Add_Console_Command(list, &element));
 }
 
 void HOST_THISCALL ConsoleCommand::Destroy(unsigned flags) {
@@ -19,14 +19,18 @@ void HOST_THISCALL ConsoleCommand::Destroy(unsigned flags) {
   if (flags & 1u) host::Host_Release(this);
 }
 
-void Run_Command(const char* arguments, const char* usage, void (*steps)(const char*)) noexcept {
+void Run_Command(const char* arguments, const Command_Row& row) noexcept {
   if (arguments == nullptr) return;
   if (arguments[0] == '\0') {
-    host::Console_Print(usage);
+    host::Console_Print(row.usage);
     return;
   }
-  // A command that cannot finish (the host heap is exhausted) ends on its own, silently.
-  steps(arguments);
+  Run_Words(arguments, row);
+}
+
+void Run_Words(const char* arguments, const Command_Row& row) noexcept {
+  Command_Words words;
+  if (Read_Words(arguments, row.reading, &words)) row.body(words);
 }
 
 }  // namespace commands

@@ -7,6 +7,7 @@
 // calls.
 #pragma once
 
+#include "commands/command_words.h"
 #include "host/calling_convention.h"
 
 namespace commands {
@@ -28,20 +29,36 @@ class ConsoleCommand {
   ~ConsoleCommand() = default;
 };
 
-// The beginning every Activate shares: nothing for a null argument, the usage line for
-// an empty one, otherwise the command's own steps. Nothing escapes to the host.
-void Run_Command(const char* arguments, const char* usage, void (*steps)(const char*)) noexcept;
+// Everything a command is: its keyword, help line, usage line, the words it reads and
+// the body that acts on them.
+struct Command_Row {
+  const char* name;
+  const char* help;
+  const char* usage;
+  Reading reading;
+  void (*body)(const Command_Words& words);
+};
 
-// Slots 0 to 3 for a command described by `Command`: its Name, Help, Usage and a static
-// Run(arguments) with the command's own steps.
+// The beginning every Activate shares: nothing for a null argument, the usage line for
+// an empty one; otherwise Run_Words.
+void Run_Command(const char* arguments, const Command_Row& row) noexcept;
+
+// The command's own steps after that beginning: nothing for a line without the words
+// the command reads, otherwise its body with them.
+void Run_Words(const char* arguments, const Command_Row& row) noexcept;
+
+// Slots 0 to 3 for the command whose row is `Command::Row`.
 template <typename Command>
 class Command_Object : public ConsoleCommand {
  public:
-  const char* HOST_THISCALL Get_Name() override { return Command::Name; }
+  // The command's own steps, for programs that call them without the host's table.
+  static void Run(const char* arguments) { Run_Words(arguments, Command::Row); }
+
+  const char* HOST_THISCALL Get_Name() override { return Command::Row.name; }
   const char* HOST_THISCALL Get_Alias() override { return nullptr; }
-  const char* HOST_THISCALL Get_Help() override { return Command::Help; }
+  const char* HOST_THISCALL Get_Help() override { return Command::Row.help; }
   void HOST_THISCALL Activate(const char* arguments) override {
-    Run_Command(arguments, Command::Usage, &Command::Run);
+    Run_Command(arguments, Command::Row);
   }
 };
 

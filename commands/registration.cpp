@@ -2,10 +2,9 @@
 
 #include <new>
 
-#include "commands/player_state_commands.h"
-#include "commands/score_commands.h"
-#include "host/host_addresses.h"
+#include "commands/console_commands.h"
 #include "host/host_memory.h"
+#include "host/host_table.h"
 
 namespace commands {
 
@@ -18,20 +17,19 @@ void Create_Command() {
   if (block != nullptr) new (block) Command();
 }
 
+template <typename... Command>
+void Create_Commands() {
+  (Create_Command<Command>(), ...);
+}
+
 }  // namespace
 
 void Register_Console_Commands() {
-  Create_Command<ConsoleCommand_changecharacter>();
-  Create_Command<ConsoleCommand_freeze>();
-  Create_Command<ConsoleCommand_flymode>();
-  Create_Command<ConsoleCommand_givepoints>();
-  Create_Command<ConsoleCommand_kill>();
-  Create_Command<ConsoleCommand_refund>();
-  Create_Command<ConsoleCommand_setcredits>();
-  Create_Command<ConsoleCommand_setpoints>();
-  Create_Command<ConsoleCommand_teleport>();
-  Create_Command<ConsoleCommand_unfreeze>();
-  host::Call_Cdecl<void>(host::Finalize_Console_Commands);
+  Create_Commands<ConsoleCommand_changecharacter, ConsoleCommand_freeze, ConsoleCommand_flymode,
+                  ConsoleCommand_givepoints, ConsoleCommand_kill, ConsoleCommand_refund,
+                  ConsoleCommand_setcredits, ConsoleCommand_setpoints, ConsoleCommand_teleport,
+                  ConsoleCommand_unfreeze>();
+  static_cast<void>(host::Finalize_Console_Commands());
   host::Console_Print("Console commands injected.\n");
 }
 

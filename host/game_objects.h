@@ -6,15 +6,9 @@
 
 #include <cstdint>
 
-namespace host {
+#include "host/host_table.h"
 
-// Host objects, opaque to the plug-in: reached only through the positions listed in
-// host_addresses.h.
-struct PlayerRecord;
-struct GameObject;
-struct SoldierView;
-struct VehicleView;
-struct ObjectDefinition;
+namespace host {
 
 // Non-null and accepted by the table's Is_Valid_Object (which also takes views).
 bool Is_Usable(const void* handle);

@@ -1,33 +1,25 @@
 #include "host/host_memory.h"
 
-#include "host/host_addresses.h"
 #include "host/host_variant.h"
 
 namespace host {
 
 void Bind_Host_Memory() {
-  const Build_Addresses& build = Addresses_For_Build(HostVariant);
-  Engine_Addresses.Host_Alloc = build.host_alloc;
-  Engine_Addresses.Host_Alloc_Array = build.host_alloc_array;
-  Engine_Addresses.Host_Free = build.host_free;
-  Engine_Addresses.Host_Free_Array = build.host_free_array;
-  Engine_Addresses.Console_Output = build.console_output;
-  Engine_Addresses.Host_SSE_Flag = build.sse_flag;
+  static_cast<Bridge_Entries&>(Engine_Addresses) = Bridge_Entries_For(HostVariant);
 }
 
 namespace {
 
 // An allocation before start-up has bound the host resolves the whole binding first.
 // In an unrecognised build the entry stays null and nothing is called.
-void* Allocate_Through(const Address& entry, std::size_t bytes) noexcept {
-  if (entry == 0) Engine_Init();
-  if (entry == 0) return nullptr;
-  return Call_Cdecl<void*>(entry, static_cast<std::uint32_t>(bytes));
+void* Allocate_Through(const Cdecl<void*(std::uint32_t)>& entry, std::size_t bytes) noexcept {
+  if (!entry.Present()) Engine_Init();
+  return entry(static_cast<std::uint32_t>(bytes)).Or(nullptr);
 }
 
-void Release_Through(const Address& entry, void* block) noexcept {
-  if (block == nullptr || entry == 0) return;
-  Call_Cdecl<void>(entry, block);
+// A block can only exist after an allocation; a build without a release entry keeps it.
+void Release_Through(const Cdecl<void(void*)>& entry, void* block) noexcept {
+  if (block != nullptr) static_cast<void>(entry(block));
 }
 
 }  // namespace

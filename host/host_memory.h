@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "host/engine_addresses.h"
+#include "host/host_variant.h"
 
 namespace host {
 
@@ -27,9 +27,7 @@ void Host_Release_Array(void* block) noexcept;
 // is dropped when the build has no console print function.
 template <typename... Args>
 void Console_Print(const char* format, Args... args) {
-  if (Engine_Addresses.Console_Output != 0) {
-    Call_Cdecl_Variadic<int>(Engine_Addresses.Console_Output, format, args...);
-  }
+  static_cast<void>(Engine_Addresses.Console_Output(format, args...));
 }
 
 // Storage for `count` objects of T in the host heap, not constructed. Null when the

@@ -2,10 +2,9 @@
 
 #include <cstring>
 
-#include "host/host_addresses.h"
 #include "host/host_memory.h"
-#include "host/memory_probe.h"
 #include "host/math_tables.h"
+#include "host/memory_probe.h"
 
 namespace host {
 
@@ -32,11 +31,7 @@ void Detect_Host_Variant() {
 }
 
 void Bind_Engine_Functions() {
-  const Build_Addresses& build = Addresses_For_Build(HostVariant);
-  Engine_Addresses.Find_Definition_By_Name = build.find_definition_by_name;
-  Engine_Addresses.Find_Player = build.find_player;
-  Engine_Addresses.Reinit_Soldier_From_Definition = build.reinit_soldier_from_definition;
-  Engine_Addresses.Toggle_Fly_Mode = build.toggle_fly_mode;
+  static_cast<Engine_Entries&>(Engine_Addresses) = Engine_Entries_For(HostVariant);
 }
 
 void Engine_Init() {

@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "host/engine_addresses.h"
 #include "host/host_memory.h"
 #include "math/vector_math.h"
 
@@ -22,11 +21,7 @@ Table* Create_In_Host_Heap() {
 
 // The host keeps one byte that says whether the processor has SSE; builds that have
 // no such byte get the plain table.
-bool Host_Reports_SSE() {
-  const host::Address flag = host::Engine_Addresses.Host_SSE_Flag;
-  if (flag == 0) return false;
-  return *host::Address_To_Pointer<const volatile unsigned char>(flag) != 0;
-}
+bool Host_Reports_SSE() { return host::Engine_Addresses.Host_SSE_Flag.Read_Or(0) != 0; }
 
 }  // namespace
 

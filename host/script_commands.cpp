@@ -1,6 +1,5 @@
 #include "host/script_commands.h"
 
-#include "host/host_addresses.h"
 #include "host/platform_api.h"
 
 namespace host {
@@ -13,10 +12,11 @@ namespace {
 
 constexpr const char* Missing_Function_Text = "Error getting function address from vkl.dll";
 
+// A slot of the table as a record member: the table is the host's, slots by offset.
+Member<ScriptCommandTable, Address> Slot_At(unsigned offset) { return {offset}; }
+
 void Store_In_Slot(unsigned offset, void* function) {
-  const auto value = static_cast<Address>(reinterpret_cast<std::uintptr_t>(function));
-  __builtin_memcpy(reinterpret_cast<unsigned char*>(Script_Commands) + offset, &value,
-                   sizeof value);
+  *Slot_At(offset).In(Script_Commands) = Address_Of(function);
 }
 
 }  // namespace
@@ -38,9 +38,9 @@ void Bind_Extension_Functions() {
   }
 }
 
-Address Script_Slot(unsigned offset) {
+Address Script_Slot_Address(unsigned offset) {
   if (Script_Commands == nullptr) return 0;
-  return Read_Member<Address>(Script_Commands, offset);
+  return Slot_At(offset).Read(Script_Commands);
 }
 
 }  // namespace host

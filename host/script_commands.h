@@ -3,17 +3,18 @@
 
 #include <cstdint>
 
-#include "host/calling_convention.h"
 #include "host/extension_names.h"
+#include "host/host_table.h"
 
 namespace host {
 
 // The host's record of cdecl function pointers. Only its size and version are read
-// as fields; slots are reached by byte offset.
+// as fields; slots are reached by byte offset (host_table.h).
 struct ScriptCommandTable {
   std::uint32_t size;
   std::uint32_t version;
 };
+static_assert(sizeof(ScriptCommandTable) == 8, "the table's header: size, then version");
 
 // The host's table, kept between calls. The plug-in never copies it.
 extern ScriptCommandTable* Script_Commands;
@@ -31,22 +32,5 @@ bool Is_Table_Accepted(const ScriptCommandTable& table);
 // Looks up every extension function in list order; a missing one raises a warning box
 // and leaves a null entry (or a null slot). Never stops early.
 void Bind_Extension_Functions();
-
-// The slot at a byte offset of the bound table, 0 when there is no table.
-Address Script_Slot(unsigned offset);
-
-}  // namespace host
-
-namespace host {
-
-// Calls the cdecl slot at a byte offset of the bound table with the given arguments.
-// A slot the binding left null (or no table at all) is skipped: returns false.
-template <typename... Args>
-bool Call_Script_Slot(unsigned offset, Args... args) {
-  const Address slot = Script_Slot(offset);
-  if (slot == 0) return false;
-  Call_Cdecl<void>(slot, args...);
-  return true;
-}
 
 }  // namespace host

@@ -1,10 +1,11 @@
 #include "plugin/exports.h"
 
 #include "commands/registration.h"
-#include "host/host_addresses.h"
 #include "host/host_variant.h"
-#include "plugin/host_string.h"
 #include "host/platform_api.h"
+#include "host/script_commands.h"
+#include "plugin/host_string.h"
+#include "plugin/loader_records.h"
 #include "plugin/version.h"
 
 namespace {
@@ -13,11 +14,6 @@ constexpr std::uint32_t Process_Attach = 1;
 constexpr const char* Framework_Version = "2.0.2";
 constexpr const char* Plugin_Name = "Quillon Plugin";
 constexpr const char* Plugin_Version = QUILLON_VERSION_TEXT;
-
-template <typename T>
-T& Member_At(void* record, unsigned offset) {
-  return *reinterpret_cast<T*>(static_cast<unsigned char*>(record) + offset);
-}
 
 int Attach(void* module, std::uint32_t reason) {
   if (reason != Process_Attach) return 1;
@@ -53,10 +49,10 @@ bool ZORM_Check_Version(void*, void* version_report) {
   if (version_report == nullptr) return true;
   // A version text the host heap cannot hold leaves the record as it was; the flag is
   // cleared either way and the answer stays yes.
-  plugin::Assign(
-      Member_At<plugin::HostString>(version_report, host::version_report::Framework_Version),
-      Framework_Version);
-  Member_At<unsigned char>(version_report, host::version_report::Flag) = 0;
+  auto* report = static_cast<plugin::VersionReport*>(version_report);
+  static_cast<void>(
+      plugin::Assign(*plugin::version_report::Framework_Version.In(report), Framework_Version));
+  *plugin::version_report::Flag.In(report) = 0;
   return true;
 }
 
@@ -64,10 +60,9 @@ void ZORM_Plugin_Load(void* extension_module, std::uint32_t, void*, void*, void*
   // A text the host heap cannot hold leaves its string as it was, and the next is
   // still tried.
   if (plugin_info != nullptr) {
-    plugin::Assign(Member_At<plugin::HostString>(plugin_info, host::plugin_info::Name),
-                   Plugin_Name);
-    plugin::Assign(Member_At<plugin::HostString>(plugin_info, host::plugin_info::Version),
-                   Plugin_Version);
+    auto* info = static_cast<plugin::PluginInfo*>(plugin_info);
+    static_cast<void>(plugin::Assign(*plugin::plugin_info::Name.In(info), Plugin_Name));
+    static_cast<void>(plugin::Assign(*plugin::plugin_info::Version.In(info), Plugin_Version));
   }
   host::Extension_Module = extension_module;
 }

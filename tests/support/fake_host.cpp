@@ -5,8 +5,8 @@
 #include <set>
 
 #include "host/calling_convention.h"
-#include "host/engine_addresses.h"
-#include "host/host_addresses.h"
+#include "host/host_variant.h"
+#include "host/host_table.h"
 #include "host/script_commands.h"
 #include "standin/console_format.h"
 

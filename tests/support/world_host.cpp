@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "fake_host.h"
-#include "host/engine_addresses.h"
+#include "host/host_variant.h"
 #include "host/script_commands.h"
 #include "standin/world/world_functions.h"
 

@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/player_state_commands.h"
-#include "commands/score_commands.h"
+#include "commands/console_commands.h"
 #include "fake_host.h"
 #include "standin/world/world.h"
 #include "world_host.h"
@@ -26,8 +25,8 @@ class CommandsTest : public ::testing::Test {
   template <typename Command>
   Lines Run(const char* arguments) {
     fake_host::Console_Lines().clear();
-    Run_Command(arguments, Command::Usage, &Command::Run);
-    EXPECT_EQ(fake_host::Heap().live, 0) << Command::Name << " '" << arguments << "'";
+    Run_Command(arguments, Command::Row);
+    EXPECT_EQ(fake_host::Heap().live, 0) << Command::Row.name << " '" << arguments << "'";
     EXPECT_TRUE(fake_host::Heap().errors.empty());
     return fake_host::Console_Lines();
   }
@@ -217,7 +216,7 @@ TEST_F(CommandsTest, TypicalLinesTakeAtMostTwoHostBlocks) {
   };
   for (const Case& c : cases) {
     fake_host::Heap().allocations = 0;
-    Run_Command(c.text, "", c.run);
+    c.run(c.text);
     EXPECT_LE(fake_host::Heap().allocations, 2) << c.text;
     EXPECT_EQ(fake_host::Heap().live, 0) << c.text;
   }
@@ -227,13 +226,14 @@ TEST_F(CommandsTest, TypicalLinesTakeAtMostTwoHostBlocks) {
 // calls nothing and prints nothing.
 TEST(CommandsWithoutEngine, EveryCommandIsHarmless) {
   world_host::Bound_World host(standin::world::World::Default(), false);
-  for (auto run : {&ConsoleCommand_givepoints::Run, &ConsoleCommand_refund::Run,
-                   &ConsoleCommand_setcredits::Run, &ConsoleCommand_setpoints::Run,
-                   &ConsoleCommand_teleport::Run, &ConsoleCommand_freeze::Run,
-                   &ConsoleCommand_unfreeze::Run, &ConsoleCommand_flymode::Run,
-                   &ConsoleCommand_changecharacter::Run, &ConsoleCommand_kill::Run}) {
-    Run_Command("1 2 3 4", "", run);
-    Run_Command("", "usage\n", run);
+  for (const Command_Row* row :
+       {&ConsoleCommand_givepoints::Row, &ConsoleCommand_refund::Row,
+        &ConsoleCommand_setcredits::Row, &ConsoleCommand_setpoints::Row,
+        &ConsoleCommand_teleport::Row, &ConsoleCommand_freeze::Row, &ConsoleCommand_unfreeze::Row,
+        &ConsoleCommand_flymode::Row, &ConsoleCommand_changecharacter::Row,
+        &ConsoleCommand_kill::Row}) {
+    Run_Command("1 2 3 4", *row);
+    Run_Command("", *row);
   }
   EXPECT_EQ(host.Take_Calls(), Lines{});
   EXPECT_EQ(fake_host::Console_Lines(), Lines{});

@@ -5,7 +5,7 @@
 #include <new>
 
 #include "fake_host.h"
-#include "host/engine_addresses.h"
+#include "host/host_variant.h"
 #include "host/math_tables.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "fake_host.h"
-#include "host/host_addresses.h"
+#include "host/host_table.h"
 #include "host/host_memory.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "host/calling_convention.h"
-#include "host/engine_addresses.h"
+#include "host/host_variant.h"
 #include "host/math_tables.h"
 #include "math/vector_math.h"
 #include "standin/command_caller.h"

@@ -1,0 +1,195 @@
+// The host as the plug-in knows it: every fixed address, script-table slot, virtual
+// slot and record member it uses, one row each with the entry's prototype on the same
+// line, so a reader can check them against the host's own list. Nothing else in the
+// plug-in spells out a host address, slot or offset (the 115 extension function names
+// with their slots are in extension_names.h).
+#pragma once
+
+#include <cstdint>
+
+#include "host/calling_convention.h"
+#include "math/vectors.h"
+
+namespace host {
+
+// Host objects, opaque to the plug-in: reached only through the rows below.
+struct PlayerRecord;
+struct ObjectHolder;
+struct GameObject;
+struct SoldierView;
+struct VehicleView;
+struct PlayerData;
+struct ObjectDefinition;
+struct ConsoleCommandList;
+struct VersionReport;
+struct PluginInfo;
+struct ScriptCommandTable;
+
+// ---------------------------------------------------------------------------
+// Builds of the host executable, and the routine whose place tells them apart.
+// ---------------------------------------------------------------------------
+
+enum : std::int32_t {
+  Build_0 = 0,
+  Build_1 = 1,
+  Build_4 = 4,
+  Build_Unresolved = 6,  // at load, and after probes that matched nothing
+};
+
+constexpr unsigned Build_Signature_Length = 19;
+constexpr std::uint8_t Build_Signature[Build_Signature_Length] = {
+    0x6A, 0x40, 0xFF, 0x74, 0x24, 0x0C, 0xFF, 0x74, 0x24, 0x0C,
+    0xE8, 0xC0, 0xFF, 0xFF, 0xFF, 0x83, 0xC4, 0x0C, 0xC3};
+
+struct Signature_Probe {
+  Address address;
+  std::int32_t build;
+};
+
+// Probed in this order; a later match overrides an earlier one.
+constexpr Signature_Probe Signature_Probes[] = {
+    {0x78CE49, Build_0},
+    {0x78C6E9, Build_1},
+    {0x78790C, Build_4},
+};
+
+// ---------------------------------------------------------------------------
+// Entries that depend on the build: one column per build, 0 where it has none.
+// ---------------------------------------------------------------------------
+
+// clang-format off
+// The memory and console bridge.
+//  entry                            build 0   build 1   build 4   prototype
+#define QUILLON_BRIDGE_ENTRIES(X)                                                                   \
+  X(Host_Alloc,                      0x672B70, 0x672410, 0x7A783D, Cdecl<void*(std::uint32_t bytes)>)    \
+  X(Host_Alloc_Array,                0x672B70, 0x672410, 0x7A783D, Cdecl<void*(std::uint32_t bytes)>)    \
+  X(Host_Free,                       0x672C80, 0x672520, 0x7A7866, Cdecl<void(void* block)>)             \
+  X(Host_Free_Array,                 0x672C80, 0x672520, 0x7A7866, Cdecl<void(void* block)>)             \
+  X(Console_Output,                  0x428B50, 0x428CD0, 0,        Cdecl_Variadic<int(const char* format)>) \
+  X(Host_SSE_Flag,                   0x84F702, 0x84E8EA, 0,        Data<std::uint8_t>)
+
+// The engine functions that reach players and their objects.
+//  entry                            build 0   build 1   build 4   prototype
+#define QUILLON_ENGINE_ENTRIES(X)                                                                   \
+  X(Find_Definition_By_Name,         0x526860, 0x526100, 0,        Cdecl<ObjectDefinition*(const char* name, std::int32_t one)>) \
+  X(Find_Player,                     0x4157E0, 0x4157E0, 0,        Cdecl<PlayerRecord*(std::int32_t id)>) \
+  X(Reinit_Soldier_From_Definition,  0x6C7410, 0x6C6CB0, 0,        Thiscall<void(SoldierView*, ObjectDefinition*)>) \
+  X(Toggle_Fly_Mode,                 0x6CFC80, 0x6CF520, 0,        Thiscall<void(SoldierView*)>)
+// clang-format on
+
+#define QUILLON_ENTRY_FIELD(name, build_0, build_1, build_4, ...) __VA_ARGS__ name;
+#define QUILLON_ENTRY_BUILD_0(name, build_0, build_1, build_4, ...) build_0,
+#define QUILLON_ENTRY_BUILD_1(name, build_0, build_1, build_4, ...) build_1,
+#define QUILLON_ENTRY_BUILD_4(name, build_0, build_1, build_4, ...) build_4,
+
+struct Bridge_Entries {
+  QUILLON_BRIDGE_ENTRIES(QUILLON_ENTRY_FIELD)
+};
+
+struct Engine_Entries {
+  QUILLON_ENGINE_ENTRIES(QUILLON_ENTRY_FIELD)
+};
+
+// A build's column of a list of entries; every build without a column gets nulls.
+#define QUILLON_COLUMN_FOR(Type, LIST)                            \
+  constexpr Type Type##_For(std::int32_t build) {                 \
+    return build == Build_0   ? Type{LIST(QUILLON_ENTRY_BUILD_0)} \
+           : build == Build_1 ? Type{LIST(QUILLON_ENTRY_BUILD_1)} \
+           : build == Build_4 ? Type{LIST(QUILLON_ENTRY_BUILD_4)} \
+                              : Type{};                           \
+  }
+QUILLON_COLUMN_FOR(Bridge_Entries, QUILLON_BRIDGE_ENTRIES)
+QUILLON_COLUMN_FOR(Engine_Entries, QUILLON_ENGINE_ENTRIES)
+
+#undef QUILLON_COLUMN_FOR
+#undef QUILLON_ENTRY_FIELD
+#undef QUILLON_ENTRY_BUILD_0
+#undef QUILLON_ENTRY_BUILD_1
+#undef QUILLON_ENTRY_BUILD_4
+
+// ---------------------------------------------------------------------------
+// Console command registration: the same in every build.
+// ---------------------------------------------------------------------------
+
+constexpr Address Console_Command_List = 0x81D098;  // the host's list object
+// Appends the command whose pointer the element holds (the element goes by reference).
+constexpr Thiscall<void(ConsoleCommandList*, void* const* element)> Add_Console_Command{0x428FE0};
+constexpr Cdecl<void()> Finalize_Console_Commands{0x428470};
+
+// ---------------------------------------------------------------------------
+// The script command table: a host record of cdecl function pointers, slots by byte
+// offset. Its binding may leave a slot null; a call through it then calls nothing.
+// ---------------------------------------------------------------------------
+
+constexpr std::uint32_t Script_Table_Size = 816;
+constexpr std::uint32_t Script_Table_Version = 174;
+
+// The slot at a byte offset of the bound table, 0 without a table (script_commands.cpp).
+Address Script_Slot_Address(unsigned offset);
+
+template <typename Signature>
+struct Script_Slot;
+
+template <typename Result, typename... Args>
+struct Script_Slot<Result(Args...)> {
+  unsigned offset;
+  Host_Result<Result> operator()(Args... args) const {
+    return Cdecl<Result(Args...)>(Script_Slot_Address(offset))(args...);
+  }
+};
+
+// A yes/no answer of the host is a C++ bool of its compiler: only AL is defined.
+using Host_Bool = std::uint8_t;
+
+namespace script_slot {
+constexpr Script_Slot<void(GameObject*, const Vector3* position)> Set_Object_Position{60};
+constexpr Script_Slot<void(SoldierView*)> Enable_Collisions{88};
+constexpr Script_Slot<void(GameObject*)> Destroy_Object{92};
+constexpr Script_Slot<Host_Bool(const void* object)> Is_Valid_Object{108};
+constexpr Script_Slot<void(GameObject*, std::int32_t enabled)> Set_Movement_Enabled{284};
+constexpr Script_Slot<void(void* object, float amount, const char* kind, void* null)> Apply_Damage{
+    616};
+constexpr Script_Slot<void(GameObject*, float amount, std::int32_t zero)> Give_Points{636};
+constexpr Script_Slot<void(GameObject*, float amount, std::int32_t zero)> Give_Credits{644};
+}  // namespace script_slot
+
+// ---------------------------------------------------------------------------
+// Host objects: virtual slots and data members, the same in every build.
+// ---------------------------------------------------------------------------
+
+namespace player_record {
+using Set_Points = Virtual<PlayerRecord, 1, void(float points)>;
+using Set_Credits = Virtual<PlayerRecord, 3, void(float credits)>;
+constexpr Member<PlayerRecord, ObjectHolder*> Holder{20};
+}  // namespace player_record
+
+namespace object_holder {
+constexpr Member<ObjectHolder, GameObject*> Object{4};
+}
+
+namespace game_object {
+using As_Vehicle = Virtual<GameObject, 10, VehicleView*()>;
+using Finish_Reinit = Virtual<GameObject, 13, void()>;
+using As_Soldier = Virtual<GameObject, 17, SoldierView*()>;
+}  // namespace game_object
+
+namespace soldier_view {
+constexpr Member<SoldierView, PlayerData*> Player_Data{2400};
+constexpr Member<SoldierView, GameObject*> Vehicle{2444};
+}  // namespace soldier_view
+
+namespace vehicle_view {
+constexpr Member<VehicleView, GameObject* const*> Occupants{2480};  // element 0: the driver
+constexpr Member<VehicleView, std::int32_t> Occupant_Count{2484};
+}  // namespace vehicle_view
+
+namespace player_data {
+constexpr Member<PlayerData, const char16_t*> Name{1880};  // NUL-terminated 16-bit text
+}
+
+namespace object_definition {
+using Get_Class_Id = Virtual<ObjectDefinition, 8, std::uint32_t()>;
+constexpr std::uint32_t Character_Class_Id = 0x3001;
+}  // namespace object_definition
+
+}  // namespace host
