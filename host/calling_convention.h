@@ -69,14 +69,16 @@ namespace detail {
 
 inline Address Load(const Address& entry) { return *static_cast<const volatile Address*>(&entry); }
 
-// Calls `function` and wraps what it returns.
-template <typename Result, typename Function, typename... Args>
-Host_Result<Result> Wrapped(Function function, Args... args) {
+// Makes `call` and wraps what it returns. The call comes as a lambda, not as a function
+// pointer and its arguments: clang takes a cdecl and a thiscall pointer of the same
+// prototype for one template argument, and one instantiation would call both alike.
+template <typename Result, typename Call>
+Host_Result<Result> Wrapped(Call call) {
   if constexpr (std::is_void_v<Result>) {
-    function(args...);
+    call();
     return Host_Result<void>::Done();
   } else {
-    return Host_Result<Result>::Of(function(args...));
+    return Host_Result<Result>::Of(call());
   }
 }
 
@@ -113,7 +115,8 @@ class Cdecl<Result(Args...)> : public Entry {
   Host_Result<Result> operator()(Args... args) const {
     const Address at = detail::Load(address_);
     if (at == 0) return Host_Result<Result>::Missing();
-    return detail::Wrapped<Result>(reinterpret_cast<Result(HOST_CDECL*)(Args...)>(at), args...);
+    const auto function = reinterpret_cast<Result(HOST_CDECL*)(Args...)>(at);
+    return detail::Wrapped<Result>([&] { return function(args...); });
   }
 };
 
@@ -127,7 +130,8 @@ class Cdecl_Variadic<Result(Fixed...)> : public Entry {
     const Address at = detail::Load(address_);
     if (at == 0) return Host_Result<Result>::Missing();
     using Function = Result(HOST_CDECL*)(Fixed..., ...);
-    return detail::Wrapped<Result>(reinterpret_cast<Function>(at), fixed..., more...);
+    const auto function = reinterpret_cast<Function>(at);
+    return detail::Wrapped<Result>([&] { return function(fixed..., more...); });
   }
 };
 
@@ -140,7 +144,8 @@ class Thiscall<Result(Self*, Args...)> : public Entry {
     const Address at = detail::Load(address_);
     if (at == 0) return Host_Result<Result>::Missing();
     using Function = Result(HOST_THISCALL*)(Self*, Args...);
-    return detail::Wrapped<Result>(reinterpret_cast<Function>(at), self, args...);
+    const auto function = reinterpret_cast<Function>(at);
+    return detail::Wrapped<Result>([&] { return function(self, args...); });
   }
 };
 

@@ -1,8 +1,9 @@
 // The host as the plug-in knows it: every fixed address, script-table slot, virtual
 // slot and record member it uses, one row each with the entry's prototype on the same
-// line, so a reader can check them against the host's own list. Nothing else in the
-// plug-in spells out a host address, slot or offset (the 115 extension function names
-// with their slots are in extension_names.h).
+// line, so a reader can check them against the host's own list. Only two other files
+// spell out host offsets: extension_names.h (the 115 extension functions and the 33
+// table slots they replace) and plugin/loader_records.h (the members of the records
+// the loader hands to the exports).
 #pragma once
 
 #include <cstdint>
