@@ -8,6 +8,8 @@
 
 namespace bench {
 
+using math::Vector4;
+
 void Straight_Add(const Vector4* a, const Vector4* b, Vector4* out, std::size_t count);
 void Straight_Subtract(const Vector4* a, const Vector4* b, Vector4* out, std::size_t count);
 void Straight_Scale(const Vector4* v, const float& s, Vector4* out, std::size_t count);

@@ -16,6 +16,10 @@
 #include "bench/straight_loop.h"
 #include "math/vector_math.h"
 
+using math::_Vector4MathFunctions;
+using math::_Vector4MathFunctionsSSE;
+using math::Vector4;
+
 namespace {
 
 using V4 = _Vector4MathFunctions;

@@ -11,17 +11,17 @@ namespace {
 
 // The tokenizer's working copy of the text, from the host's array heap, released on
 // every path out of Parse.
-class Scratch_Copy {
+class ScratchCopy {
  public:
   // data() is null when the host heap has no block for the copy.
-  Scratch_Copy(const char* text, std::size_t length)
+  ScratchCopy(const char* text, std::size_t length)
       : data_(length < UINT32_MAX ? static_cast<char*>(host::Host_Allocate_Array(length + 1))
                                   : nullptr) {
     if (data_ != nullptr) std::memcpy(data_, text, length + 1);
   }
-  ~Scratch_Copy() { host::Host_Release_Array(data_); }
-  Scratch_Copy(const Scratch_Copy&) = delete;
-  Scratch_Copy& operator=(const Scratch_Copy&) = delete;
+  ~ScratchCopy() { host::Host_Release_Array(data_); }
+  ScratchCopy(const ScratchCopy&) = delete;
+  ScratchCopy& operator=(const ScratchCopy&) = delete;
 
   char* data() { return data_; }
 
@@ -61,7 +61,7 @@ std::size_t Count_Words(const char* text) {
 }  // namespace
 
 void ArgumentList::Clear() {
-  for (std::size_t i = 0; i < count_; ++i) items_[i].~Host_Text();
+  for (std::size_t i = 0; i < count_; ++i) items_[i].~HostText();
   host::Host_Release(items_);
   items_ = nullptr;
   capacity_ = 0;
@@ -71,7 +71,7 @@ void ArgumentList::Clear() {
 
 bool ArgumentList::Append(const char* text, std::size_t length) {
   if (count_ == capacity_) return false;
-  Host_Text* item = new (&items_[count_]) Host_Text();
+  HostText* item = new (&items_[count_]) HostText();
   ++count_;
   return item->Assign(text, length);
 }
@@ -79,11 +79,11 @@ bool ArgumentList::Append(const char* text, std::size_t length) {
 bool ArgumentList::Parse(const char* text) {
   Clear();
   const std::size_t length = std::strlen(text);
-  Scratch_Copy scratch(text, length);
+  ScratchCopy scratch(text, length);
   if (scratch.data() == nullptr) return false;
   // One block for the whole list: the text and every word come in one reservation.
   const std::size_t elements = Count_Words(text) + 1;
-  items_ = host::Host_Allocate_Elements<Host_Text>(elements);
+  items_ = host::Host_Allocate_Elements<HostText>(elements);
   if (items_ == nullptr) return false;
   capacity_ = elements;
   const bool complete =
@@ -97,7 +97,7 @@ bool ArgumentList::Parse(const char* text) {
   return complete;
 }
 
-bool ArgumentList::Get_Argument(std::size_t index, Host_Text* copy) const {
+bool ArgumentList::Get_Argument(std::size_t index, HostText* copy) const {
   if (index > static_cast<std::size_t>(token_count_) || index >= count_) {
     return copy->Assign("", 0);
   }

@@ -23,7 +23,7 @@ class ArgumentList {
 
   // Copies element `index` into `copy`, or makes `copy` empty past the last word. False
   // only when the copy needs a block the host heap refused.
-  bool Get_Argument(std::size_t index, Host_Text* copy) const;
+  bool Get_Argument(std::size_t index, HostText* copy) const;
 
   std::int32_t token_count() const { return token_count_; }
 
@@ -31,7 +31,7 @@ class ArgumentList {
   void Clear();
   bool Append(const char* text, std::size_t length);
 
-  Host_Text* items_ = nullptr;  // one host block for every element
+  HostText* items_ = nullptr;  // one host block for every element
   std::size_t capacity_ = 0;
   std::size_t count_ = 0;
   std::int32_t token_count_ = 0;

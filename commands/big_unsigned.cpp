@@ -10,18 +10,18 @@ constexpr std::uint32_t Digits_In_Largest_Power = 9;
 
 }  // namespace
 
-Big_Unsigned::Big_Unsigned(std::uint64_t value) {
+BigUnsigned::BigUnsigned(std::uint64_t value) {
   words_[0] = static_cast<std::uint32_t>(value);
   words_[1] = static_cast<std::uint32_t>(value >> Word_Bits);
   used_ = 2;
   Trim();
 }
 
-void Big_Unsigned::Trim() {
+void BigUnsigned::Trim() {
   while (used_ > 0 && words_[used_ - 1] == 0) --used_;
 }
 
-void Big_Unsigned::Multiply_Add(std::uint32_t factor, std::uint32_t addend) {
+void BigUnsigned::Multiply_Add(std::uint32_t factor, std::uint32_t addend) {
   std::uint64_t carry = addend;
   for (std::uint32_t i = 0; i < used_; ++i) {
     const std::uint64_t product = static_cast<std::uint64_t>(words_[i]) * factor + carry;
@@ -33,7 +33,7 @@ void Big_Unsigned::Multiply_Add(std::uint32_t factor, std::uint32_t addend) {
   Trim();
 }
 
-void Big_Unsigned::Multiply_By_Power_Of_Ten(std::uint32_t exponent) {
+void BigUnsigned::Multiply_By_Power_Of_Ten(std::uint32_t exponent) {
   for (; exponent >= Digits_In_Largest_Power; exponent -= Digits_In_Largest_Power) {
     Multiply_Add(Largest_Ten_Power_In_Word, 0);
   }
@@ -42,11 +42,11 @@ void Big_Unsigned::Multiply_By_Power_Of_Ten(std::uint32_t exponent) {
   Multiply_Add(rest, 0);
 }
 
-bool Big_Unsigned::Fits_Shifted(std::uint32_t bits) const {
+bool BigUnsigned::Fits_Shifted(std::uint32_t bits) const {
   return Bit_Length() + bits <= Capacity_Words * Word_Bits;
 }
 
-void Big_Unsigned::Shift_Left(std::uint32_t bits) {
+void BigUnsigned::Shift_Left(std::uint32_t bits) {
   if (used_ == 0 || !Fits_Shifted(bits)) return;
   const std::uint32_t whole = bits / Word_Bits;
   const std::uint32_t part = bits % Word_Bits;
@@ -65,7 +65,7 @@ void Big_Unsigned::Shift_Left(std::uint32_t bits) {
   Trim();
 }
 
-void Big_Unsigned::Shift_Right_One() {
+void BigUnsigned::Shift_Right_One() {
   for (std::uint32_t i = 0; i < used_; ++i) {
     const std::uint32_t high = i + 1 < used_ ? words_[i + 1] << (Word_Bits - 1) : 0;
     words_[i] = (words_[i] >> 1) | high;
@@ -73,7 +73,7 @@ void Big_Unsigned::Shift_Right_One() {
   Trim();
 }
 
-void Big_Unsigned::Subtract(const Big_Unsigned& other) {
+void BigUnsigned::Subtract(const BigUnsigned& other) {
   std::uint32_t borrow = 0;
   for (std::uint32_t i = 0; i < used_; ++i) {
     const std::uint64_t taken =
@@ -84,13 +84,13 @@ void Big_Unsigned::Subtract(const Big_Unsigned& other) {
   Trim();
 }
 
-std::uint32_t Big_Unsigned::Bit_Length() const {
+std::uint32_t BigUnsigned::Bit_Length() const {
   if (used_ == 0) return 0;
   return (used_ - 1) * Word_Bits +
          (Word_Bits - static_cast<std::uint32_t>(__builtin_clz(words_[used_ - 1])));
 }
 
-int Compare(const Big_Unsigned& left, const Big_Unsigned& right) {
+int Compare(const BigUnsigned& left, const BigUnsigned& right) {
   if (left.used_ != right.used_) return left.used_ < right.used_ ? -1 : 1;
   for (std::uint32_t i = left.used_; i-- > 0;) {
     if (left.words_[i] != right.words_[i]) return left.words_[i] < right.words_[i] ? -1 : 1;

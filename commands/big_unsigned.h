@@ -7,21 +7,21 @@
 
 namespace commands {
 
-class Big_Unsigned {
+class BigUnsigned {
  public:
   // 4096 bits: the largest value the decimal reader forms is below 2^3900 (see
   // decimal_to_double.cpp for the bound).
   static constexpr unsigned Capacity_Words = 128;
 
-  Big_Unsigned() = default;
-  explicit Big_Unsigned(std::uint64_t value);
+  BigUnsigned() = default;
+  explicit BigUnsigned(std::uint64_t value);
 
   void Multiply_Add(std::uint32_t factor, std::uint32_t addend);
   void Multiply_By_Power_Of_Ten(std::uint32_t exponent);
   void Shift_Left(std::uint32_t bits);
   void Shift_Right_One();
   // this -= other; other must not be larger.
-  void Subtract(const Big_Unsigned& other);
+  void Subtract(const BigUnsigned& other);
 
   std::uint32_t Bit_Length() const;
   bool Is_Zero() const { return used_ == 0; }
@@ -29,7 +29,7 @@ class Big_Unsigned {
   bool Fits_Shifted(std::uint32_t bits) const;
 
   // Negative, zero or positive as left is below, equal to or above right.
-  friend int Compare(const Big_Unsigned& left, const Big_Unsigned& right);
+  friend int Compare(const BigUnsigned& left, const BigUnsigned& right);
 
  private:
   void Trim();

@@ -21,7 +21,7 @@ unsigned Last_Element(Reading reading) {
 }
 
 // Element `index`, already checked non-empty, read as `reading` wants it.
-void Read_Element(unsigned index, const Host_Text& element, Reading reading, Command_Words* words) {
+void Read_Element(unsigned index, const HostText& element, Reading reading, CommandWords* words) {
   if (index == 0) {
     if (reading == Reading::Id_Whole_Text_Id_Amount)
       words->whole_text_id = Read_Id(element.c_str());
@@ -34,17 +34,17 @@ void Read_Element(unsigned index, const Host_Text& element, Reading reading, Com
 
 }  // namespace
 
-bool Read_Words(const char* text, Reading reading, Command_Words* words) {
+bool Read_Words(const char* text, Reading reading, CommandWords* words) {
   if (reading == Reading::Whole_Text_Id) {
     words->whole_text_id = Read_Id(text);
     return true;
   }
   ArgumentList list;
   if (!list.Parse(text)) return false;
-  Host_Text element;
+  HostText element;
   for (unsigned index = 0; index <= Last_Element(reading); ++index) {
     // The word a command takes as typed is copied once, straight into its place.
-    Host_Text& copy = reading == Reading::Id_And_Word && index == 2 ? words->word : element;
+    HostText& copy = reading == Reading::Id_And_Word && index == 2 ? words->word : element;
     if (!list.Get_Argument(index, &copy) || copy.empty()) return false;
     Read_Element(index, copy, reading, words);
   }

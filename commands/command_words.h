@@ -20,17 +20,17 @@ enum class Reading {
   Id_And_Position,          // element 1, and elements 2, 3 and 4 as amounts
 };
 
-struct Command_Words {
+struct CommandWords {
   std::int32_t id = 0;             // element 1 as a player id
   std::int32_t whole_text_id = 0;  // element 0 (the whole text) as a player id
   float amounts[3] = {};           // elements 2, 3 and 4 as amounts, as many as read
-  Host_Text word;                  // element 2 as typed
+  HostText word;                   // element 2 as typed
 
   float amount() const { return amounts[0]; }
 };
 
 // Splits `text` and reads what `reading` asks for into `words`. False when an element
 // is missing or the host heap refused a block: the command then ends.
-bool Read_Words(const char* text, Reading reading, Command_Words* words);
+bool Read_Words(const char* text, Reading reading, CommandWords* words);
 
 }  // namespace commands

@@ -19,7 +19,7 @@ void HOST_THISCALL ConsoleCommand::Destroy(unsigned flags) {
   if (flags & 1u) host::Host_Release(this);
 }
 
-void Run_Command(const char* arguments, const Command_Row& row) noexcept {
+void Run_Command(const char* arguments, const CommandRow& row) noexcept {
   if (arguments == nullptr) return;
   if (arguments[0] == '\0') {
     host::Console_Print(row.usage);
@@ -28,8 +28,8 @@ void Run_Command(const char* arguments, const Command_Row& row) noexcept {
   Run_Words(arguments, row);
 }
 
-void Run_Words(const char* arguments, const Command_Row& row) noexcept {
-  Command_Words words;
+void Run_Words(const char* arguments, const CommandRow& row) noexcept {
+  CommandWords words;
   if (Read_Words(arguments, row.reading, &words)) row.body(words);
 }
 

@@ -31,25 +31,25 @@ class ConsoleCommand {
 
 // Everything a command is: its keyword, help line, usage line, the words it reads and
 // the body that acts on them.
-struct Command_Row {
+struct CommandRow {
   const char* name;
   const char* help;
   const char* usage;
   Reading reading;
-  void (*body)(const Command_Words& words);
+  void (*body)(const CommandWords& words);
 };
 
 // The beginning every Activate shares: nothing for a null argument, the usage line for
 // an empty one; otherwise Run_Words.
-void Run_Command(const char* arguments, const Command_Row& row) noexcept;
+void Run_Command(const char* arguments, const CommandRow& row) noexcept;
 
 // The command's own steps after that beginning: nothing for a line without the words
 // the command reads, otherwise its body with them.
-void Run_Words(const char* arguments, const Command_Row& row) noexcept;
+void Run_Words(const char* arguments, const CommandRow& row) noexcept;
 
 // Slots 0 to 3 for the command whose row is `Command::Row`.
 template <typename Command>
-class Command_Object : public ConsoleCommand {
+class CommandObject : public ConsoleCommand {
  public:
   // The command's own steps, for programs that call them without the host's table.
   static void Run(const char* arguments) { Run_Words(arguments, Command::Row); }

@@ -7,21 +7,21 @@
 namespace commands {
 
 // The bodies: player_state_commands.cpp and score_and_position_commands.cpp.
-void Run_Changecharacter(const Command_Words& words);
-void Run_Freeze(const Command_Words& words);
-void Run_Flymode(const Command_Words& words);
-void Run_Givepoints(const Command_Words& words);
-void Run_Killplayer(const Command_Words& words);
-void Run_Refund(const Command_Words& words);
-void Run_Setcredits(const Command_Words& words);
-void Run_Setpoints(const Command_Words& words);
-void Run_Teleport(const Command_Words& words);
-void Run_Unfreeze(const Command_Words& words);
+void Run_Changecharacter(const CommandWords& words);
+void Run_Freeze(const CommandWords& words);
+void Run_Flymode(const CommandWords& words);
+void Run_Givepoints(const CommandWords& words);
+void Run_Killplayer(const CommandWords& words);
+void Run_Refund(const CommandWords& words);
+void Run_Setcredits(const CommandWords& words);
+void Run_Setpoints(const CommandWords& words);
+void Run_Teleport(const CommandWords& words);
+void Run_Unfreeze(const CommandWords& words);
 
-#define QUILLON_COMMAND(Class, keyword, help, usage, reading, body)            \
-  class Class final : public Command_Object<Class> {                           \
-   public:                                                                     \
-    static constexpr Command_Row Row = {keyword, help, usage, reading, &body}; \
+#define QUILLON_COMMAND(Class, keyword, help, usage, reading, body)           \
+  class Class final : public CommandObject<Class> {                           \
+   public:                                                                    \
+    static constexpr CommandRow Row = {keyword, help, usage, reading, &body}; \
   };
 
 QUILLON_COMMAND(ConsoleCommand_changecharacter, "changecharacter",

@@ -36,8 +36,8 @@ struct Quotient {
   bool inexact;         // a remainder at all
 };
 
-Big_Unsigned Digits_Value(const Decimal_Digits& decimal) {
-  Big_Unsigned value;
+BigUnsigned Digits_Value(const DecimalDigits& decimal) {
+  BigUnsigned value;
   for (unsigned i = 0; i < decimal.count; ++i) {
     value.Multiply_Add(10, static_cast<std::uint32_t>(decimal.digits[i] - '0'));
   }
@@ -46,13 +46,13 @@ Big_Unsigned Digits_Value(const Decimal_Digits& decimal) {
 
 // numerator / (denominator * 2^exponent), which the caller has made lie below 2^54,
 // by long division one bit at a time.
-Quotient Divide(Big_Unsigned numerator, Big_Unsigned denominator, int exponent) {
+Quotient Divide(BigUnsigned numerator, BigUnsigned denominator, int exponent) {
   if (exponent >= 0) {
     denominator.Shift_Left(static_cast<std::uint32_t>(exponent));
   } else {
     numerator.Shift_Left(static_cast<std::uint32_t>(-exponent));
   }
-  Big_Unsigned step = denominator;
+  BigUnsigned step = denominator;
   step.Shift_Left(Mantissa_Bits);
   std::uint64_t value = 0;
   for (int bit = Mantissa_Bits; bit >= 0; --bit) {
@@ -91,7 +91,7 @@ std::uint64_t Rounded_Bits(Quotient q) {
 
 // Below 10^15 an integer fits the mantissa whole, so the common amounts skip the
 // division: its bits are placed directly.
-std::uint64_t Bits_Of_Small_Integer(const Decimal_Digits& decimal) {
+std::uint64_t Bits_Of_Small_Integer(const DecimalDigits& decimal) {
   std::uint64_t value = 0;
   for (unsigned i = 0; i < decimal.count; ++i) value = value * 10 + (decimal.digits[i] - '0');
   for (std::int64_t i = 0; i < decimal.exponent; ++i) value *= 10;
@@ -103,7 +103,7 @@ std::uint64_t Bits_Of_Small_Integer(const Decimal_Digits& decimal) {
 
 }  // namespace
 
-std::uint64_t Nearest_Double_Bits(const Decimal_Digits& decimal) {
+std::uint64_t Nearest_Double_Bits(const DecimalDigits& decimal) {
   if (decimal.count == 0) return 0;
   const std::int64_t magnitude = static_cast<std::int64_t>(decimal.count) + decimal.exponent;
   if (magnitude >= Magnitude_Overflows) return Infinity_Bits;
@@ -111,8 +111,8 @@ std::uint64_t Nearest_Double_Bits(const Decimal_Digits& decimal) {
   if (decimal.exponent >= 0 && magnitude <= Exact_Integer_Digits) {
     return Bits_Of_Small_Integer(decimal);
   }
-  Big_Unsigned numerator = Digits_Value(decimal);
-  Big_Unsigned denominator(1);
+  BigUnsigned numerator = Digits_Value(decimal);
+  BigUnsigned denominator(1);
   if (decimal.exponent >= 0) {
     numerator.Multiply_By_Power_Of_Ten(static_cast<std::uint32_t>(decimal.exponent));
   } else {

@@ -10,7 +10,7 @@ namespace commands {
 // Significant digits as read from the text, without leading zeros. Past
 // Max_Significant_Digits the reader keeps a single non-zero digit standing for every
 // digit it dropped (see decimal_to_double.cpp for why that is exact).
-struct Decimal_Digits {
+struct DecimalDigits {
   static constexpr unsigned Max_Significant_Digits = 800;
 
   char digits[Max_Significant_Digits + 1];  // '0' to '9'
@@ -22,6 +22,6 @@ struct Decimal_Digits {
 
 // The bits of the nearest double to the non-negative value; +infinity when it rounds
 // beyond the largest double, +0 when it rounds below the smallest.
-std::uint64_t Nearest_Double_Bits(const Decimal_Digits& decimal);
+std::uint64_t Nearest_Double_Bits(const DecimalDigits& decimal);
 
 }  // namespace commands

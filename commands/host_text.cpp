@@ -6,14 +6,14 @@
 
 namespace commands {
 
-void Host_Text::Release() {
+void HostText::Release() {
   host::Host_Release(block_);
   block_ = nullptr;
   length_ = 0;
   inline_[0] = '\0';
 }
 
-bool Host_Text::Assign(const char* text, std::size_t length) {
+bool HostText::Assign(const char* text, std::size_t length) {
   Release();
   if (length > Inline_Capacity) {
     if (length >= UINT32_MAX) return false;

@@ -8,19 +8,19 @@
 
 namespace commands {
 
-class Host_Text {
+class HostText {
  public:
   static constexpr std::size_t Inline_Capacity = 15;
 
-  Host_Text() = default;
-  ~Host_Text() { Release(); }
-  Host_Text(const Host_Text&) = delete;
-  Host_Text& operator=(const Host_Text&) = delete;
+  HostText() = default;
+  ~HostText() { Release(); }
+  HostText(const HostText&) = delete;
+  HostText& operator=(const HostText&) = delete;
 
   // Replaces the text with a copy of `length` characters. False when the host heap has
   // no block for it (or the length has no 32-bit size); the text is then empty.
   bool Assign(const char* text, std::size_t length);
-  bool Assign(const Host_Text& other) {
+  bool Assign(const HostText& other) {
     return &other == this || Assign(other.c_str(), other.size());
   }
 

@@ -25,9 +25,9 @@ bool Skip_To_Number(const char** at) {
 
 // Collects the significant digits of a mantissa. Digits past the kept ones only count
 // as "something non-zero was dropped".
-class Digit_Collector {
+class DigitCollector {
  public:
-  explicit Digit_Collector(Decimal_Digits* decimal) : decimal_(decimal) {}
+  explicit DigitCollector(DecimalDigits* decimal) : decimal_(decimal) {}
 
   void Integer_Digit(char c) {
     if (!Keep(c)) ++decimal_->exponent;
@@ -55,7 +55,7 @@ class Digit_Collector {
   // False when the digit is past the kept ones (it is then only noted).
   bool Keep(char c) {
     if (decimal_->count == 0 && c == '0') return true;  // a leading zero: nothing to keep
-    if (decimal_->count < Decimal_Digits::Max_Significant_Digits) {
+    if (decimal_->count < DecimalDigits::Max_Significant_Digits) {
       decimal_->digits[decimal_->count++] = c;
       return true;
     }
@@ -63,13 +63,13 @@ class Digit_Collector {
     return false;
   }
 
-  Decimal_Digits* decimal_;
+  DecimalDigits* decimal_;
   bool dropped_non_zero_ = false;
 };
 
 // Reads "digits [. digits]" or ". digits"; false when there is no digit at all.
-bool Read_Mantissa(const char** at, Decimal_Digits* decimal) {
-  Digit_Collector collector(decimal);
+bool Read_Mantissa(const char** at, DecimalDigits* decimal) {
+  DigitCollector collector(decimal);
   bool any = false;
   for (; Is_Digit(**at); ++*at, any = true) collector.Integer_Digit(**at);
   if (**at == '.') {
@@ -115,7 +115,7 @@ std::int32_t Read_Id(const char* text) {
 
 double Read_Decimal(const char* text) {
   const bool negative = Skip_To_Number(&text);
-  Decimal_Digits decimal;
+  DecimalDigits decimal;
   if (!Read_Mantissa(&text, &decimal)) return 0.0;
   decimal.exponent += Read_Exponent(text);
   return With_Sign(Nearest_Double_Bits(decimal), negative);

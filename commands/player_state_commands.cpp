@@ -27,11 +27,11 @@ void Apply_Kill_Damage(void* target) {
 
 }  // namespace
 
-void Run_Freeze(const Command_Words& words) { Set_Movement(words.id, Movement_Off); }
+void Run_Freeze(const CommandWords& words) { Set_Movement(words.id, Movement_Off); }
 
-void Run_Unfreeze(const Command_Words& words) { Set_Movement(words.id, Movement_On); }
+void Run_Unfreeze(const CommandWords& words) { Set_Movement(words.id, Movement_On); }
 
-void Run_Flymode(const Command_Words& words) {
+void Run_Flymode(const CommandWords& words) {
   host::GameObject* object = host::Get_Player_Object(words.id);
   if (object == nullptr) {
     host::Console_Print("Error: Player not found.\n");
@@ -42,7 +42,7 @@ void Run_Flymode(const Command_Words& words) {
 }
 
 // The id comes from the whole text: "7 more words" is player 7.
-void Run_Killplayer(const Command_Words& words) {
+void Run_Killplayer(const CommandWords& words) {
   host::GameObject* object = host::Get_Player_Object(words.whole_text_id);
   host::VehicleView* vehicle = host::Get_Soldier_Vehicle(object);
   if (vehicle != nullptr) {
@@ -57,7 +57,7 @@ void Run_Killplayer(const Command_Words& words) {
 }
 
 // Refusals (no player, seated in a vehicle, no such character) are silent.
-void Run_Changecharacter(const Command_Words& words) {
+void Run_Changecharacter(const CommandWords& words) {
   host::Change_Character(host::Get_Player_Object(words.id), words.word.c_str());
 }
 

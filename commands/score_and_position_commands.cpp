@@ -13,10 +13,10 @@ namespace {
 // The host's third argument to Give_Points and Give_Credits; its meaning is the host's.
 constexpr std::int32_t Give_Flags = 0;
 
-using Give_Slot = decltype(host::script_slot::Give_Points);
+using GiveSlot = decltype(host::script_slot::Give_Points);
 
 // givepoints and refund: add to the player's score through a table slot, then confirm.
-void Give(const Command_Words& words, const Give_Slot& slot, const char* confirmation) {
+void Give(const CommandWords& words, const GiveSlot& slot, const char* confirmation) {
   host::GameObject* object = host::Get_Player_Object(words.id);
   if (object != nullptr) static_cast<void>(slot(object, words.amount(), Give_Flags));
   host::Console_Print(confirmation, host::Get_Player_Name(object),
@@ -27,7 +27,7 @@ void Give(const Command_Words& words, const Give_Slot& slot, const char* confirm
 // record's id is read from the whole text, the name's from the first word; they differ
 // only when the first word is white space other than spaces.
 template <typename Record_Slot>
-void Set(const Command_Words& words, const char* confirmation) {
+void Set(const CommandWords& words, const char* confirmation) {
   host::GameObject* object = host::Get_Player_Object(words.id);
   host::PlayerRecord* record = host::Find_Player_Record(words.whole_text_id);
   if (record != nullptr) Record_Slot::Call(record, words.amount());
@@ -37,24 +37,24 @@ void Set(const Command_Words& words, const char* confirmation) {
 
 }  // namespace
 
-void Run_Givepoints(const Command_Words& words) {
+void Run_Givepoints(const CommandWords& words) {
   Give(words, host::script_slot::Give_Points, "%ls has been given %f points.\n");
 }
 
-void Run_Refund(const Command_Words& words) {
+void Run_Refund(const CommandWords& words) {
   Give(words, host::script_slot::Give_Credits, "%ls has been refunded %f credits.\n");
 }
 
-void Run_Setcredits(const Command_Words& words) {
+void Run_Setcredits(const CommandWords& words) {
   Set<host::player_record::Set_Credits>(words, "%ls's credits has been set to %f.\n");
 }
 
-void Run_Setpoints(const Command_Words& words) {
+void Run_Setpoints(const CommandWords& words) {
   Set<host::player_record::Set_Points>(words, "%ls's points has been set to %f.\n");
 }
 
-void Run_Teleport(const Command_Words& words) {
-  const Vector3 position = {words.amounts[0], words.amounts[1], words.amounts[2]};
+void Run_Teleport(const CommandWords& words) {
+  const math::Vector3 position = {words.amounts[0], words.amounts[1], words.amounts[2]};
   host::GameObject* object = host::Get_Player_Object(words.id);
   if (object != nullptr) {
     static_cast<void>(host::script_slot::Set_Object_Position(object, &position));

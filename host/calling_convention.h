@@ -8,7 +8,7 @@
 // call to a constant address can be miscompiled into a PC-relative call in
 // position-independent code.
 //
-// An entry a build lacks holds 0. Calling it calls nothing and gives a Host_Result
+// An entry a build lacks holds 0. Calling it calls nothing and gives a HostResult
 // that says so; the result is [[nodiscard]], so a caller cannot forget the case.
 #pragma once
 
@@ -39,29 +39,29 @@ Address Address_Of(T* pointer) {
 
 // What a call through an entry that may be missing gave: the result, if it was made.
 template <typename Result>
-class [[nodiscard]] Host_Result {
+class [[nodiscard]] HostResult {
  public:
-  static Host_Result Missing() { return Host_Result(); }
-  static Host_Result Of(Result value) { return Host_Result(value); }
+  static HostResult Missing() { return HostResult(); }
+  static HostResult Of(Result value) { return HostResult(value); }
   bool Called() const { return called_; }
   Result Or(Result fallback) const { return called_ ? value_ : fallback; }
 
  private:
-  Host_Result() = default;
-  explicit Host_Result(Result value) : called_(true), value_(value) {}
+  HostResult() = default;
+  explicit HostResult(Result value) : called_(true), value_(value) {}
   bool called_ = false;
   Result value_{};
 };
 
 template <>
-class [[nodiscard]] Host_Result<void> {
+class [[nodiscard]] HostResult<void> {
  public:
-  static Host_Result Missing() { return Host_Result(false); }
-  static Host_Result Done() { return Host_Result(true); }
+  static HostResult Missing() { return HostResult(false); }
+  static HostResult Done() { return HostResult(true); }
   bool Called() const { return called_; }
 
  private:
-  explicit Host_Result(bool called) : called_(called) {}
+  explicit HostResult(bool called) : called_(called) {}
   bool called_;
 };
 
@@ -73,12 +73,12 @@ inline Address Load(const Address& entry) { return *static_cast<const volatile A
 // pointer and its arguments: clang takes a cdecl and a thiscall pointer of the same
 // prototype for one template argument, and one instantiation would call both alike.
 template <typename Result, typename Call>
-Host_Result<Result> Wrapped(Call call) {
+HostResult<Result> Wrapped(Call call) {
   if constexpr (std::is_void_v<Result>) {
     call();
-    return Host_Result<void>::Done();
+    return HostResult<void>::Done();
   } else {
-    return Host_Result<Result>::Of(call());
+    return HostResult<Result>::Of(call());
   }
 }
 
@@ -103,7 +103,7 @@ class Entry {
 template <typename Signature>
 class Cdecl;
 template <typename Signature>
-class Cdecl_Variadic;
+class CdeclVariadic;
 template <typename Signature>
 class Thiscall;
 
@@ -112,9 +112,9 @@ template <typename Result, typename... Args>
 class Cdecl<Result(Args...)> : public Entry {
  public:
   using Entry::Entry;
-  Host_Result<Result> operator()(Args... args) const {
+  HostResult<Result> operator()(Args... args) const {
     const Address at = detail::Load(address_);
-    if (at == 0) return Host_Result<Result>::Missing();
+    if (at == 0) return HostResult<Result>::Missing();
     const auto function = reinterpret_cast<Result(HOST_CDECL*)(Args...)>(at);
     return detail::Wrapped<Result>([&] { return function(args...); });
   }
@@ -122,13 +122,13 @@ class Cdecl<Result(Args...)> : public Entry {
 
 // A plain variadic host function (the console print): its fixed arguments, then any.
 template <typename Result, typename... Fixed>
-class Cdecl_Variadic<Result(Fixed...)> : public Entry {
+class CdeclVariadic<Result(Fixed...)> : public Entry {
  public:
   using Entry::Entry;
   template <typename... More>
-  Host_Result<Result> operator()(Fixed... fixed, More... more) const {
+  HostResult<Result> operator()(Fixed... fixed, More... more) const {
     const Address at = detail::Load(address_);
-    if (at == 0) return Host_Result<Result>::Missing();
+    if (at == 0) return HostResult<Result>::Missing();
     using Function = Result(HOST_CDECL*)(Fixed..., ...);
     const auto function = reinterpret_cast<Function>(at);
     return detail::Wrapped<Result>([&] { return function(fixed..., more...); });
@@ -140,9 +140,9 @@ template <typename Result, typename Self, typename... Args>
 class Thiscall<Result(Self*, Args...)> : public Entry {
  public:
   using Entry::Entry;
-  Host_Result<Result> operator()(Self* self, Args... args) const {
+  HostResult<Result> operator()(Self* self, Args... args) const {
     const Address at = detail::Load(address_);
-    if (at == 0) return Host_Result<Result>::Missing();
+    if (at == 0) return HostResult<Result>::Missing();
     using Function = Result(HOST_THISCALL*)(Self*, Args...);
     const auto function = reinterpret_cast<Function>(at);
     return detail::Wrapped<Result>([&] { return function(self, args...); });

@@ -5,14 +5,14 @@
 
 namespace host {
 
-struct Extension_Function {
+struct ExtensionFunction {
   const char* name;
   unsigned table_slot;  // byte offset into the script command table, 0 for none
 };
 
 constexpr unsigned Extension_Function_Count = 115;
 
-constexpr Extension_Function Extension_Functions[Extension_Function_Count] = {
+constexpr ExtensionFunction Extension_Functions[Extension_Function_Count] = {
     {"New_Enable_Stealth", 708},
     {"New_Create_Explosion", 416},
     {"New_Create_Explosion_At_Bone", 420},

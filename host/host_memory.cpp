@@ -5,7 +5,7 @@
 namespace host {
 
 void Bind_Host_Memory() {
-  static_cast<Bridge_Entries&>(Engine_Addresses) = Bridge_Entries_For(HostVariant);
+  static_cast<BridgeEntries&>(Engine_Addresses) = Bridge_Entries_For(HostVariant);
 }
 
 namespace {

@@ -42,13 +42,13 @@ constexpr std::uint8_t Build_Signature[Build_Signature_Length] = {
     0x6A, 0x40, 0xFF, 0x74, 0x24, 0x0C, 0xFF, 0x74, 0x24, 0x0C,
     0xE8, 0xC0, 0xFF, 0xFF, 0xFF, 0x83, 0xC4, 0x0C, 0xC3};
 
-struct Signature_Probe {
+struct SignatureProbe {
   Address address;
   std::int32_t build;
 };
 
 // Probed in this order; a later match overrides an earlier one.
-constexpr Signature_Probe Signature_Probes[] = {
+constexpr SignatureProbe Signature_Probes[] = {
     {0x78CE49, Build_0},
     {0x78C6E9, Build_1},
     {0x78790C, Build_4},
@@ -66,7 +66,7 @@ constexpr Signature_Probe Signature_Probes[] = {
   X(Host_Alloc_Array,                0x672B70, 0x672410, 0x7A783D, Cdecl<void*(std::uint32_t bytes)>)    \
   X(Host_Free,                       0x672C80, 0x672520, 0x7A7866, Cdecl<void(void* block)>)             \
   X(Host_Free_Array,                 0x672C80, 0x672520, 0x7A7866, Cdecl<void(void* block)>)             \
-  X(Console_Output,                  0x428B50, 0x428CD0, 0,        Cdecl_Variadic<int(const char* format)>) \
+  X(Console_Output,                  0x428B50, 0x428CD0, 0,        CdeclVariadic<int(const char* format)>) \
   X(Host_SSE_Flag,                   0x84F702, 0x84E8EA, 0,        Data<std::uint8_t>)
 
 // The engine functions that reach players and their objects.
@@ -83,24 +83,24 @@ constexpr Signature_Probe Signature_Probes[] = {
 #define QUILLON_ENTRY_BUILD_1(name, build_0, build_1, build_4, ...) build_1,
 #define QUILLON_ENTRY_BUILD_4(name, build_0, build_1, build_4, ...) build_4,
 
-struct Bridge_Entries {
+struct BridgeEntries {
   QUILLON_BRIDGE_ENTRIES(QUILLON_ENTRY_FIELD)
 };
 
-struct Engine_Entries {
+struct EngineEntries {
   QUILLON_ENGINE_ENTRIES(QUILLON_ENTRY_FIELD)
 };
 
 // A build's column of a list of entries; every build without a column gets nulls.
-#define QUILLON_COLUMN_FOR(Type, LIST)                            \
-  constexpr Type Type##_For(std::int32_t build) {                 \
+#define QUILLON_COLUMN_FOR(Type, Function, LIST)                  \
+  constexpr Type Function(std::int32_t build) {                   \
     return build == Build_0   ? Type{LIST(QUILLON_ENTRY_BUILD_0)} \
            : build == Build_1 ? Type{LIST(QUILLON_ENTRY_BUILD_1)} \
            : build == Build_4 ? Type{LIST(QUILLON_ENTRY_BUILD_4)} \
                               : Type{};                           \
   }
-QUILLON_COLUMN_FOR(Bridge_Entries, QUILLON_BRIDGE_ENTRIES)
-QUILLON_COLUMN_FOR(Engine_Entries, QUILLON_ENGINE_ENTRIES)
+QUILLON_COLUMN_FOR(BridgeEntries, Bridge_Entries_For, QUILLON_BRIDGE_ENTRIES)
+QUILLON_COLUMN_FOR(EngineEntries, Engine_Entries_For, QUILLON_ENGINE_ENTRIES)
 
 #undef QUILLON_COLUMN_FOR
 #undef QUILLON_ENTRY_FIELD
@@ -129,29 +129,29 @@ constexpr std::uint32_t Script_Table_Version = 174;
 Address Script_Slot_Address(unsigned offset);
 
 template <typename Signature>
-struct Script_Slot;
+struct ScriptSlot;
 
 template <typename Result, typename... Args>
-struct Script_Slot<Result(Args...)> {
+struct ScriptSlot<Result(Args...)> {
   unsigned offset;
-  Host_Result<Result> operator()(Args... args) const {
+  HostResult<Result> operator()(Args... args) const {
     return Cdecl<Result(Args...)>(Script_Slot_Address(offset))(args...);
   }
 };
 
 // A yes/no answer of the host is a C++ bool of its compiler: only AL is defined.
-using Host_Bool = std::uint8_t;
+using HostBool = std::uint8_t;
 
 namespace script_slot {
-constexpr Script_Slot<void(GameObject*, const Vector3* position)> Set_Object_Position{60};
-constexpr Script_Slot<void(SoldierView*)> Enable_Collisions{88};
-constexpr Script_Slot<void(GameObject*)> Destroy_Object{92};
-constexpr Script_Slot<Host_Bool(const void* object)> Is_Valid_Object{108};
-constexpr Script_Slot<void(GameObject*, std::int32_t enabled)> Set_Movement_Enabled{284};
-constexpr Script_Slot<void(void* object, float amount, const char* kind, void* null)> Apply_Damage{
+constexpr ScriptSlot<void(GameObject*, const math::Vector3* position)> Set_Object_Position{60};
+constexpr ScriptSlot<void(SoldierView*)> Enable_Collisions{88};
+constexpr ScriptSlot<void(GameObject*)> Destroy_Object{92};
+constexpr ScriptSlot<HostBool(const void* object)> Is_Valid_Object{108};
+constexpr ScriptSlot<void(GameObject*, std::int32_t enabled)> Set_Movement_Enabled{284};
+constexpr ScriptSlot<void(void* object, float amount, const char* kind, void* null)> Apply_Damage{
     616};
-constexpr Script_Slot<void(GameObject*, float amount, std::int32_t zero)> Give_Points{636};
-constexpr Script_Slot<void(GameObject*, float amount, std::int32_t zero)> Give_Credits{644};
+constexpr ScriptSlot<void(GameObject*, float amount, std::int32_t zero)> Give_Points{636};
+constexpr ScriptSlot<void(GameObject*, float amount, std::int32_t zero)> Give_Credits{644};
 }  // namespace script_slot
 
 // ---------------------------------------------------------------------------

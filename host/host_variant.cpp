@@ -25,13 +25,13 @@ bool Signature_At(Address address) {
 
 void Detect_Host_Variant() {
   // Every probe is made; a later match overrides an earlier one.
-  for (const Signature_Probe& probe : Signature_Probes) {
+  for (const SignatureProbe& probe : Signature_Probes) {
     if (Signature_At(probe.address)) HostVariant = probe.build;
   }
 }
 
 void Bind_Engine_Functions() {
-  static_cast<Engine_Entries&>(Engine_Addresses) = Engine_Entries_For(HostVariant);
+  static_cast<EngineEntries&>(Engine_Addresses) = Engine_Entries_For(HostVariant);
 }
 
 void Engine_Init() {

@@ -10,7 +10,7 @@ namespace host {
 
 // Every build-dependent host entry, null at load, filled once by Engine_Init: the
 // memory and console bridge, then the engine functions.
-struct EngineAddressTable : Bridge_Entries, Engine_Entries {};
+struct EngineAddressTable : BridgeEntries, EngineEntries {};
 
 extern EngineAddressTable Engine_Addresses;
 

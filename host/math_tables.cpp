@@ -5,8 +5,8 @@
 #include "host/host_memory.h"
 #include "math/vector_math.h"
 
-_Vector3MathFunctions* Vector3_Math = nullptr;
-_Vector4MathFunctions* Vector4_Math = nullptr;
+math::_Vector3MathFunctions* Vector3_Math = nullptr;
+math::_Vector4MathFunctions* Vector4_Math = nullptr;
 
 namespace {
 
@@ -26,10 +26,10 @@ bool Host_Reports_SSE() { return host::Engine_Addresses.Host_SSE_Flag.Read_Or(0)
 }  // namespace
 
 void Create_Math_Tables() {
-  Vector3_Math = Create_In_Host_Heap<_Vector3MathFunctions>();
+  Vector3_Math = Create_In_Host_Heap<math::_Vector3MathFunctions>();
   if (Host_Reports_SSE()) {
-    Vector4_Math = Create_In_Host_Heap<_Vector4MathFunctionsSSE>();
+    Vector4_Math = Create_In_Host_Heap<math::_Vector4MathFunctionsSSE>();
   } else {
-    Vector4_Math = Create_In_Host_Heap<_Vector4MathFunctions>();
+    Vector4_Math = Create_In_Host_Heap<math::_Vector4MathFunctions>();
   }
 }

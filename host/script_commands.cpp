@@ -27,7 +27,7 @@ bool Is_Table_Accepted(const ScriptCommandTable& table) {
 
 void Bind_Extension_Functions() {
   for (unsigned i = 0; i < Extension_Function_Count; ++i) {
-    const Extension_Function& wanted = Extension_Functions[i];
+    const ExtensionFunction& wanted = Extension_Functions[i];
     void* function = platform::Find_Function(Extension_Module, wanted.name);
     if (function == nullptr) platform::Show_Warning(Missing_Function_Text, wanted.name);
     if (wanted.table_slot != 0) {

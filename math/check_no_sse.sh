@@ -23,7 +23,7 @@ for file in "$@"; do
     /^[0-9a-f]+ <.*>:$/ {
       name = substr($0, index($0, "<") + 1)
       name = substr(name, 1, length(name) - 2)
-      allowed = name ~ /^_Vector4MathFunctionsSSE::(Add|Subtract|Multiply|Divide)\(/
+      allowed = name ~ /^math::_Vector4MathFunctionsSSE::(Add|Subtract|Multiply|Divide)\(/
       functions++
       next
     }

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace math {
+
 namespace {
 
 // The plain tables form every product, sum, square root and reciprocal in double
@@ -234,3 +236,5 @@ void MATH_THISCALL _Vector4MathFunctions::Divide(const Vector4& a, const Vector4
                                                  Vector4& out) const {
   out = Combine(a, b, Over);
 }
+
+}  // namespace math

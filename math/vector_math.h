@@ -28,6 +28,8 @@
 #define MATH_THISCALL __attribute__((thiscall))
 #define QUILLON_SLOT virtual MATH_THISCALL
 
+namespace math {
+
 class _Vector3MathFunctions {
  public:
   QUILLON_SLOT Vector3* Add(Vector3* result, const Vector3& a, const Vector3& b) const;       // 0
@@ -84,5 +86,7 @@ class _Vector4MathFunctionsSSE : public _Vector4MathFunctions {
   void MATH_THISCALL Divide(const Vector4& v, const float& s, Vector4& out) const override;
   void MATH_THISCALL Divide(const Vector4& a, const Vector4& b, Vector4& out) const override;
 };
+
+}  // namespace math
 
 #undef QUILLON_SLOT

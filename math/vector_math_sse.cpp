@@ -6,6 +6,8 @@
 
 #include "math/vector_math.h"
 
+namespace math {
+
 namespace {
 
 // Unaligned accesses: a Vector4 is only float-aligned, and may sit inside a host record.
@@ -52,3 +54,5 @@ void MATH_THISCALL _Vector4MathFunctionsSSE::Divide(const Vector4& a, const Vect
                                                     Vector4& out) const {
   Store(out, _mm_div_ps(Load(a), Load(b)));
 }
+
+}  // namespace math

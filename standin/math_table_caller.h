@@ -25,7 +25,7 @@ enum : unsigned {
   Divide = 9,
   Divide_By_Into = 10,
   Divide_Into = 11,
-  Cross_Product = 12,  // Vector3 tables only, from here on
+  Cross_Product = 12,  // math::Vector3 tables only, from here on
   Cross_Product_Into = 13,
   Normalize = 14,
   Normalize_Into = 15,
@@ -47,13 +47,13 @@ constexpr bool Takes_Scalar(unsigned slot) {
 // Calls slot `slot` of `table`. A by-value slot's result, and the out parameter of an
 // out-parameter slot, land in `out` (its x for Dot_Product). Returns the call's
 // stack error (0 when the slot removed exactly its arguments).
-inline std::int32_t Call_Math_Slot(const void* table, unsigned slot, const Vector3& a,
-                                   const Vector3& b, const float& s, Vector3& out) {
+inline std::int32_t Call_Math_Slot(const void* table, unsigned slot, const math::Vector3& a,
+                                   const math::Vector3& b, const float& s, math::Vector3& out) {
   return Host_Call_Vector3_Slot(table, slot, &a.x, &b.x, &s, &out.x);
 }
 
-inline std::int32_t Call_Math_Slot(const void* table, unsigned slot, const Vector4& a,
-                                   const Vector4& b, const float& s, Vector4& out) {
+inline std::int32_t Call_Math_Slot(const void* table, unsigned slot, const math::Vector4& a,
+                                   const math::Vector4& b, const float& s, math::Vector4& out) {
   return Host_Call_Vector4_Slot(table, slot, &a.x, &b.x, &s, &out.x);
 }
 

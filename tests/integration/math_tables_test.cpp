@@ -12,6 +12,9 @@
 #include "test_support.h"
 
 namespace quillon_test {
+
+using math::Vector3;
+using math::Vector4;
 namespace {
 
 struct Tables {

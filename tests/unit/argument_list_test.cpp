@@ -13,7 +13,7 @@ namespace {
 using commands::ArgumentList;
 
 std::string Arg(const ArgumentList& list, std::size_t index) {
-  commands::Host_Text text;
+  commands::HostText text;
   EXPECT_TRUE(list.Get_Argument(index, &text));
   return std::string(text.c_str(), text.size());
 }
@@ -127,7 +127,7 @@ TEST_F(ArgumentListTest, ACopyTheHeapRefusesIsReportedAndLeftEmpty) {
   ArgumentList list;
   ASSERT_TRUE(list.Parse(("1 " + word).c_str()));
   fake_host::Heap().fail_at = fake_host::Heap().allocations + 1;
-  commands::Host_Text copy;
+  commands::HostText copy;
   EXPECT_FALSE(list.Get_Argument(2, &copy));
   EXPECT_TRUE(copy.empty());
   EXPECT_STREQ(copy.c_str(), "");

@@ -226,7 +226,7 @@ TEST_F(CommandsTest, TypicalLinesTakeAtMostTwoHostBlocks) {
 // calls nothing and prints nothing.
 TEST(CommandsWithoutEngine, EveryCommandIsHarmless) {
   world_host::Bound_World host(standin::world::World::Default(), false);
-  for (const Command_Row* row :
+  for (const CommandRow* row :
        {&ConsoleCommand_givepoints::Row, &ConsoleCommand_refund::Row,
         &ConsoleCommand_setcredits::Row, &ConsoleCommand_setpoints::Row,
         &ConsoleCommand_teleport::Row, &ConsoleCommand_freeze::Row, &ConsoleCommand_unfreeze::Row,

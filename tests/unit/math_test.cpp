@@ -20,11 +20,14 @@
 #include "standin/fpu_control.h"
 #include "standin/math_table_caller.h"
 
+using math::Vector3;
+using math::Vector4;
+
 namespace {
 
-using V3 = _Vector3MathFunctions;
-using V4 = _Vector4MathFunctions;
-using V4_SSE = _Vector4MathFunctionsSSE;
+using V3 = math::_Vector3MathFunctions;
+using V4 = math::_Vector4MathFunctions;
+using V4_SSE = math::_Vector4MathFunctionsSSE;
 
 constexpr float inf = std::numeric_limits<float>::infinity();
 constexpr float nan = std::numeric_limits<float>::quiet_NaN();
