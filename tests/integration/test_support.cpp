@@ -17,28 +17,6 @@ std::vector<std::string>& Neighbour_Modules() {
   return modules;
 }
 
-const Known_Command Known_Commands[Command_Count] = {
-    {"changecharacter",
-     "CHANGECHARACTER <id> <preset> - Changes a player into any character preset.\n",
-     "CHANGECHARACTER <id> <preset>\n"},
-    {"freeze", "FREEZE <id> - Completely immobilizes a player.\n", "FREEZE <id>\n"},
-    {"flymode", "FLYMODE <id> - Toggles flying on a player.\n", "FLYMODE <id>\n"},
-    {"givepoints", "GIVEPOINTS <id> <amount> - Give a player a specified amount of points.\n",
-     "GIVEPOINTS <id> <amount>\n"},
-    {"killplayer", "KILLPLAYER <id> - Automatically kills a specified player.\n",
-     "KILLPLAYER <id>\n"},
-    {"refund", "REFUND <id> <credits> - Give a player a specified amount of credits back.\n",
-     "REFUND <id> <credits>\n"},
-    {"setcredits", "SETCREDITS <id> <amount> - Set a player's credits to a specified amount.\n",
-     "SETCREDITS <id> <amount>\n"},
-    {"setpoints", "SETPOINTS <id> <amount> - Set a player's points to a specified amount.\n",
-     "SETPOINTS <id> <amount>\n"},
-    {"teleport", "TELEPORT <id> <vector3> - Move a player to a specific XYZ coordinate.\n",
-     "TELEPORT <id> <vector3>\n"},
-    {"unfreeze", "UNFREEZE <id> - Allows an immobilized player to move again.\n",
-     "UNFREEZE <id>\n"},
-};
-
 standin::Server& Plugin_Test::Load_Only(standin::Server_Options options) {
   Finish();
   for (const std::string& neighbour : Neighbour_Modules()) options.preload.push_back(neighbour);
