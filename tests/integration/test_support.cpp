@@ -44,6 +44,22 @@ void Plugin_Test::Finish() {
   server_.reset();
 }
 
+Lines Plugin_Test::Type(const std::string& line) {
+  const std::size_t first = server_->Console().Printed().size();
+  const std::size_t live = server_->Heap().Live_Blocks();
+  first_call_ = server_->World().Calls().size();
+  server_->Execute_Line(line);
+  EXPECT_EQ(server_->Heap().Live_Blocks(), live) << line;
+  return Printed_Since(*server_, first);
+}
+
+Lines Plugin_Test::Calls() const {
+  const Lines& calls = server_->World().Calls();
+  return Lines(calls.begin() + static_cast<std::ptrdiff_t>(first_call_), calls.end());
+}
+
+Lines Plugin_Test::Actions() const { return standin::world::Actions_Of(Calls()); }
+
 std::vector<standin::Lookup_Call> Extension_Lookups(const standin::Server& server) {
   std::vector<standin::Lookup_Call> lookups;
   for (const standin::Lookup_Call& call : server.Api().lookups) {

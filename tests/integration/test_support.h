@@ -21,6 +21,8 @@ void Set_Plugin_Path(const std::string& path);
 // Modules of other plug-ins every server loads before ours (`--preload PATH`).
 std::vector<std::string>& Neighbour_Modules();
 
+using Lines = std::vector<std::string>;
+
 constexpr const char* Injected_Line = "Console commands injected.\n";
 
 // Boots servers and, when each test ends, shuts the current one down and checks
@@ -37,7 +39,16 @@ class Plugin_Test : public ::testing::Test {
   standin::Server& Load_Only(standin::Server_Options options = {});
   void Finish();
 
+  // Types one line at the running server's console; returns what the plug-in printed.
+  // Every block a command takes goes back before it returns.
+  Lines Type(const std::string& line);
+  // The world's calls for the last typed line, and those of them that act or ask the
+  // engine, lookups left out.
+  Lines Calls() const;
+  Lines Actions() const;
+
   std::unique_ptr<standin::Server> server_;
+  std::size_t first_call_ = 0;
 };
 
 // The lookups the plug-in made in the extension library (other modules left out).
