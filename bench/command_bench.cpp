@@ -3,24 +3,25 @@
 // The "host_blocks" counter is the number of host heap blocks one Activate takes.
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
+
 #include "commands/console_commands.h"
-#include "fake_host.h"
 #include "standin/world/world.h"
-#include "world_host.h"
+#include "tests/support/direct_host.h"
 
 namespace {
 
 void Activate(benchmark::State& state, void (*steps)(const char*), const char* arguments) {
-  world_host::Bound_World host(standin::world::World::Default());
-  host.world().Set_Logging(false);
-  fake_host::Discard_Console_Lines();
-  const int before = fake_host::Heap().allocations;
+  direct_host::Bound_Host host(standin::world::World::Default());
+  host.World().Set_Logging(false);
+  host.Silence_Console();
+  const std::uint64_t before = host.Heap().Allocations();
   for (auto _ : state) {
     steps(arguments);
+    host.Heap().Forget_Log();
   }
-  state.counters["host_blocks"] =
-      benchmark::Counter(static_cast<double>(fake_host::Heap().allocations - before),
-                         benchmark::Counter::kAvgIterations);
+  state.counters["host_blocks"] = benchmark::Counter(
+      static_cast<double>(host.Heap().Allocations() - before), benchmark::Counter::kAvgIterations);
 }
 
 BENCHMARK_CAPTURE(Activate, givepoints, &commands::ConsoleCommand_givepoints::Run, "1 50");

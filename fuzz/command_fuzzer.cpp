@@ -117,7 +117,7 @@ void Harness::Check_Host(const Books& before, const std::string& text) {
 void Harness::Check_Printed(unsigned index, const std::string& text, bool allocation_failed) {
   const std::string problem =
       expected_->Check(index, text, allocation_failed, server_.Console().Printed());
-  if (!problem.empty()) Fail(std::string(Commands[index].keyword) + ": " + problem, text);
+  if (!problem.empty()) Fail(std::string(Known_Commands[index].name) + ": " + problem, text);
 }
 
 // Everything an input left behind goes before the next one: a fresh world, no failing
@@ -134,7 +134,7 @@ void Harness::Run_Line(unsigned index, unsigned failing, const std::string& text
   const Books before = Books_Now();
   const std::uint64_t failing_ordinal = heap.Allocations() + failing;
   if (failing != 0) heap.Fail_Allocation(failing_ordinal);
-  server_.Execute_Line(std::string(Commands[index].keyword) + " " + text);
+  server_.Execute_Line(std::string(Known_Commands[index].name) + " " + text);
   const bool allocation_failed = failing != 0 && heap.Allocations() >= failing_ordinal;
   Check_Host(before, text);
   Check_Printed(index, text, allocation_failed);

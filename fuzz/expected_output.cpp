@@ -2,28 +2,6 @@
 
 namespace quillon_fuzz {
 
-const Command_Spec Commands[Command_Count] = {
-    {"changecharacter", "CHANGECHARACTER <id> <preset>\n", {}, false},
-    {"freeze", "FREEZE <id>\n", {}, false},
-    {"flymode",
-     "FLYMODE <id>\n",
-     {R"(Error: Player not found\.)", R"(Flying mode toggled for player NAME\.)"},
-     false},
-    {"givepoints", "GIVEPOINTS <id> <amount>\n", {R"(NAME has been given FLOAT points\.)"}, false},
-    {"killplayer", "KILLPLAYER <id>\n", {R"(NAME has been force-killed\.)"}, true},
-    {"refund", "REFUND <id> <credits>\n", {R"(NAME has been refunded FLOAT credits\.)"}, false},
-    {"setcredits",
-     "SETCREDITS <id> <amount>\n",
-     {R"(NAME's credits has been set to FLOAT\.)"},
-     false},
-    {"setpoints", "SETPOINTS <id> <amount>\n", {R"(NAME's points has been set to FLOAT\.)"}, false},
-    {"teleport",
-     "TELEPORT <id> <vector3>\n",
-     {R"(NAME has been moved to FLOAT FLOAT FLOAT)"},
-     false},
-    {"unfreeze", "UNFREEZE <id>\n", {}, false},
-};
-
 namespace {
 
 // "%f" of any float widened to double: six decimals, or an infinity or NaN.
@@ -53,7 +31,7 @@ std::string Replaced(std::string text, const std::string& word, const std::strin
 Expected_Output::Expected_Output(const std::vector<std::string>& names) {
   const std::string name = Name_Pattern(names);
   for (unsigned i = 0; i < Command_Count; ++i) {
-    for (const char* format : Commands[i].formats) {
+    for (const char* format : Known_Commands[i].confirmations) {
       confirmations_[i].emplace_back(Replaced(Replaced(format, "NAME", name), "FLOAT", Float) +
                                      "\n");
     }
@@ -69,7 +47,7 @@ bool Expected_Output::Is_Confirmation(unsigned index, const std::string& line) c
 
 std::string Expected_Output::Check(unsigned index, const std::string& text, bool allocation_failed,
                                    const std::vector<std::string>& printed) const {
-  const Command_Spec& command = Commands[index];
+  const quillon_test::Known_Command& command = Known_Commands[index];
   if (text.empty()) {
     if (printed.size() == 1 && printed[0] == command.usage) return {};
     return "an empty argument must print exactly the usage line";

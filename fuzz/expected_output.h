@@ -1,5 +1,5 @@
 // What each of the ten commands may print, as the operator sees it: its usage line for
-// an empty argument, otherwise at most one line of its own formats with the "%ls" and
+// an empty argument, otherwise at most one of its confirmation lines with the "%ls" and
 // "%f" parts filled in (a player's name or "None", a float as printf shows it).
 #pragma once
 
@@ -7,20 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/known_commands.h"
+
 namespace quillon_fuzz {
 
-constexpr unsigned Command_Count = 10;
-
-struct Command_Spec {
-  const char* keyword;
-  const char* usage;
-  // The lines a non-empty argument may print, "%ls" written NAME and "%f" FLOAT.
-  std::vector<const char*> formats;
-  bool always_answers;  // prints one of them for every non-empty argument
-};
-
-// In registration order.
-extern const Command_Spec Commands[Command_Count];
+using quillon_test::Command_Count;
+using quillon_test::Known_Commands;
 
 class Expected_Output {
  public:

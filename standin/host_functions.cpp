@@ -47,6 +47,10 @@ extern "C" STANDIN_HOST_ENTRY void Standin_Console_List_Add(void* list, void* co
   if (Host_Context* host = Active_Host()) host->commands->Add(list, element);
 }
 
+const void* Host_Alloc_Function() { return Code_Address(&Host_Alloc_Entry); }
+const void* Host_Free_Function() { return Code_Address(&Host_Free_Entry); }
+const void* Console_Output_Function() { return Code_Address(&Console_Output_Entry); }
+
 void Bind_Host_Functions(Host_Image* image, Host_Build build, bool sse) {
   const Bridge_Addresses& bridge = Bridge_For(build);
   if (bridge.signature != 0) Write_Signature(image, bridge.signature);

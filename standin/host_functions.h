@@ -8,6 +8,12 @@
 
 namespace standin {
 
+// The functions the bridge's jumps lead to (cdecl, acting on the active host), for a
+// host bound straight into a plug-in's entries instead of through the host image.
+const void* Host_Alloc_Function();
+const void* Host_Free_Function();
+const void* Console_Output_Function();
+
 // Writes the build's signature, jumps and SSE flag. `sse` is the flag's value.
 void Bind_Host_Functions(Host_Image* image, Host_Build build, bool sse);
 

@@ -4,6 +4,7 @@
 
 #include "standin/host_entry.h"
 #include "standin/plugin_module.h"
+#include "standin/preload_module.h"
 #include "standin/windows_api.h"
 
 namespace standin {
@@ -70,16 +71,6 @@ std::vector<std::string> Redirect_Imports(HMODULE module) {
     }
   }
   return redirected;
-}
-
-// Wine takes Windows paths; a Unix absolute path is reached through drive Z:.
-std::string Windows_Path(const std::string& path) {
-  if (path.empty() || path[0] != '/') return path;
-  std::string converted = "Z:" + path;
-  for (char& c : converted) {
-    if (c == '/') c = '\\';
-  }
-  return converted;
 }
 
 }  // namespace

@@ -12,6 +12,10 @@ namespace standin {
 // False, with the reason in `error`, when it cannot be loaded.
 bool Preload_Module(const std::string& path, std::string* error);
 
+// Windows build: the path as the Windows loader takes it. Wine reaches a Unix absolute
+// path through drive Z:.
+std::string Windows_Path(const std::string& path);
+
 // Whether a module of that file name (no folder) is loaded in the process.
 bool Is_Module_Loaded(const std::string& file_name);
 

@@ -4,8 +4,6 @@
 
 namespace standin {
 
-namespace {
-
 std::string Windows_Path(const std::string& path) {
   if (path.empty() || path[0] != '/') return path;
   std::string converted = "Z:" + path;
@@ -14,8 +12,6 @@ std::string Windows_Path(const std::string& path) {
   }
   return converted;
 }
-
-}  // namespace
 
 bool Preload_Module(const std::string& path, std::string* error) {
   if (LoadLibraryA(Windows_Path(path).c_str()) != nullptr) return true;

@@ -2,16 +2,14 @@
 
 #include <cctype>
 
-namespace differential {
+#include "tests/support/known_commands.h"
 
-const char* const Keywords[10] = {"changecharacter", "freeze",  "flymode",    "givepoints",
-                                  "killplayer",      "refund",  "setcredits", "setpoints",
-                                  "teleport",        "unfreeze"};
+namespace differential {
 
 namespace {
 
-// Words required after the keyword, as the commands read them.
-const unsigned Required_Words[10] = {2, 1, 1, 2, 1, 2, 2, 2, 4, 1};
+using quillon_test::Command_Count;
+using quillon_test::Known_Commands;
 
 enum Word_Kind { Id, Amount, Preset };
 
@@ -43,7 +41,7 @@ std::string Line_Generator::Digits(unsigned count) {
 std::string Line_Generator::Separator() { return std::string(Chance(85) ? 1 : 2 + Below(4), ' '); }
 
 std::string Line_Generator::Keyword(unsigned command) {
-  std::string keyword = Keywords[command];
+  std::string keyword = Known_Commands[command].name;
   if (Chance(10)) {
     for (char& c : keyword) {
       if (Chance(50)) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -137,7 +135,7 @@ std::string Line_Generator::Junk_Word() {
 }
 
 std::string Line_Generator::Words_For(unsigned command) {
-  unsigned count = Required_Words[command];
+  unsigned count = Known_Commands[command].words;
   if (Chance(12)) count = Below(count + 1);  // words missing
   std::string text;
   for (unsigned i = 0; i < count; ++i) {
@@ -156,7 +154,7 @@ std::string Line_Generator::Words_For(unsigned command) {
 }
 
 std::string Line_Generator::Command_Line() {
-  const unsigned command = Below(10);
+  const unsigned command = Below(Command_Count);
   const std::string keyword = Keyword(command);
   switch (Below(40)) {
     case 0:
@@ -171,11 +169,11 @@ std::string Line_Generator::Command_Line() {
 
 std::string Corpus_Line(const std::string& input) {
   if (input.empty()) return "";
-  const unsigned command = static_cast<unsigned char>(input[0]) % 10;
+  const unsigned command = static_cast<unsigned char>(input[0]) % Command_Count;
   std::string text = input.substr(1);
   const std::size_t end = text.find_first_of(std::string("\0\r\n", 3));
   if (end != std::string::npos) text.erase(end);
-  return std::string(Keywords[command]) + " " + text;
+  return std::string(Known_Commands[command].name) + " " + text;
 }
 
 }  // namespace differential

@@ -8,9 +8,6 @@
 
 namespace differential {
 
-// The ten keywords in the fuzzer's order: a corpus input's first byte picks one.
-extern const char* const Keywords[10];
-
 class Line_Generator {
  public:
   explicit Line_Generator(std::uint64_t seed) : state_(seed) {}
@@ -36,7 +33,8 @@ class Line_Generator {
   std::uint64_t state_;
 };
 
-// A fuzzing corpus input as a console line: the first byte picks the keyword, the rest
+// A fuzzing corpus input as a console line: the first byte picks the keyword (in the
+// fuzzer's order, tests/support/known_commands.h), the rest
 // up to the first NUL, carriage return or line feed is the text after it. Empty for an
 // empty input.
 std::string Corpus_Line(const std::string& input);

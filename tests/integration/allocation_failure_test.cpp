@@ -14,8 +14,6 @@
 namespace quillon_test {
 namespace {
 
-using Lines = std::vector<std::string>;
-
 standin::Server_Options With_Players() {
   standin::Server_Options options;
   options.players = true;
@@ -61,15 +59,7 @@ void Report(const char* phase, unsigned survived, unsigned points) {
               beside.c_str());
 }
 
-class Allocation_Failure : public Plugin_Test {
- protected:
-  // Types `line`; returns what the plug-in printed.
-  Lines Type(const std::string& line) {
-    const std::size_t first = server_->Console().Printed().size();
-    server_->Execute_Line(line);
-    return Printed_Since(*server_, first);
-  }
-};
+using Allocation_Failure = Plugin_Test;
 
 // A clean start-up, then one start-up for each of its allocations failing: the module
 // entry's vector math tables and the ten command objects.

@@ -11,7 +11,6 @@
 namespace quillon_test {
 namespace {
 
-using Lines = std::vector<std::string>;
 using standin::world::Player_Quirks;
 
 // Each case runs twice: with the host's yes/no answers clean, and with garbage above
@@ -27,23 +26,6 @@ class Bad_Host_Data : public Plugin_Test, public ::testing::WithParamInterface<b
 
   standin::world::World& World() { return server_->World().Players(); }
 
-  // Types `line`; returns what the plug-in printed and keeps the world's calls.
-  Lines Type(const std::string& line) {
-    const std::size_t first = server_->Console().Printed().size();
-    first_call_ = server_->World().Calls().size();
-    server_->Execute_Line(line);
-    return Printed_Since(*server_, first);
-  }
-
-  // The world's calls for the last line.
-  Lines Calls() const {
-    const Lines& calls = server_->World().Calls();
-    return Lines(calls.begin() + static_cast<std::ptrdiff_t>(first_call_), calls.end());
-  }
-
-  // The calls of the last line that change something, lookups left out.
-  Lines Actions() const { return standin::world::Actions_Of(Calls()); }
-
   // Seats a new player as the driver of a one-seat vehicle whose data then claims
   // `count` occupants.
   void Seat_Driver_With_Count(int id, std::int32_t count) {
@@ -51,8 +33,6 @@ class Bad_Host_Data : public Plugin_Test, public ::testing::WithParamInterface<b
     World().Seat(World().Add_Player(id, u"Driver", "Soldier_A"), vehicle, 0);
     vehicle.object->Put(standin::world::layout::Vehicle_Occupant_Count, count);
   }
-
-  std::size_t first_call_ = 0;
 };
 
 // With no occupant to read there is no driver: the vehicle is spared, the player is

@@ -72,8 +72,8 @@ TEST_F(Table_Binding, LooksUpEveryNameOnceInListOrderAndFillsItsSlots) {
   }
   EXPECT_EQ(server.Table().Slot(708), Function_Word("New_Enable_Stealth"));
   EXPECT_EQ(server.Table().Slot(812), Function_Word("New_Set_Screen_Fade_Opacity"));
-  EXPECT_EQ(server.Table().Field(0), 816u);
-  EXPECT_EQ(server.Table().Field(4), 174u);
+  EXPECT_EQ(server.Table().Field(0), standin::Script_Table_Bytes);
+  EXPECT_EQ(server.Table().Field(4), standin::Script_Table_Version);
 }
 
 TEST_F(Table_Binding, AMissingFunctionRaisesOneBoxAndLeavesANullEntry) {
@@ -132,7 +132,7 @@ TEST_F(Table_Binding, ARefusedTableCanBeFollowedByAGoodOne) {
   options.table_version = 175;
   standin::Server& server = Boot(options);
   ASSERT_FALSE(server.Report().script_commands);
-  const std::uint32_t good_version = 174;
+  const std::uint32_t good_version = standin::Script_Table_Version;
   std::copy_n(reinterpret_cast<const std::uint8_t*>(&good_version), 4, server.Table().Record() + 4);
   EXPECT_TRUE(server.Exports().Set_Script_Commands(server.Table().Location()));
   EXPECT_EQ(server.Table().Changed_Slots(), Slots_Of_The_List());

@@ -8,19 +8,8 @@ namespace {
 
 class Console_Session : public Plugin_Test {
  protected:
-  void SetUp() override { host_ = &Boot(); }
-
-  // The plug-in's prints for one typed line.
-  std::vector<std::string> Type(const std::string& line) {
-    const std::size_t first = host_->Console().Printed().size();
-    host_->Execute_Line(line);
-    return Printed_Since(*host_, first);
-  }
-
-  standin::Server* host_ = nullptr;
+  void SetUp() override { Boot(); }
 };
-
-using Lines = std::vector<std::string>;
 
 TEST_F(Console_Session, KeywordsMatchWithoutRegardToCase) {
   EXPECT_EQ(Type("FREEZE"), Lines{"FREEZE <id>\n"});
@@ -30,13 +19,13 @@ TEST_F(Console_Session, KeywordsMatchWithoutRegardToCase) {
 
 TEST_F(Console_Session, UnknownKeywordsAndHelpAreTheServersOwn) {
   EXPECT_EQ(Type("bogus 1 2"), Lines());
-  EXPECT_EQ(host_->Operator_Lines().back(), "Unknown command: bogus\n");
-  const std::size_t first = host_->Operator_Lines().size();
+  EXPECT_EQ(server_->Operator_Lines().back(), "Unknown command: bogus\n");
+  const std::size_t first = server_->Operator_Lines().size();
   EXPECT_EQ(Type("help"), Lines());
   Lines expected = {"Plug-in commands:\n"};
   for (const Known_Command& command : Known_Commands)
     expected.push_back(std::string("  ") + command.help);
-  const Lines& shown = host_->Operator_Lines();
+  const Lines& shown = server_->Operator_Lines();
   ASSERT_GE(shown.size(), first + expected.size());
   EXPECT_EQ(Lines(shown.begin() + static_cast<std::ptrdiff_t>(first),
                   shown.begin() + static_cast<std::ptrdiff_t>(first + expected.size())),
@@ -74,7 +63,7 @@ TEST_F(Console_Session, MissingWordsEndACommandSilently) {
                            "teleport 3 1 2", "changecharacter 3", "freeze    "}) {
     EXPECT_EQ(Type(line), Lines()) << line;
   }
-  EXPECT_TRUE(host_->World().Calls().empty()) << "no player is looked up without all words";
+  EXPECT_TRUE(server_->World().Calls().empty()) << "no player is looked up without all words";
 }
 
 TEST_F(Console_Session, TheTextAfterTheKeywordAndOneSpaceReachesTheCommand) {
@@ -82,14 +71,14 @@ TEST_F(Console_Session, TheTextAfterTheKeywordAndOneSpaceReachesTheCommand) {
   Type("killplayer    12");
   Type("killplayer x5");
   Type("setpoints  4 1");
-  EXPECT_EQ(host_->World().Calls(),
+  EXPECT_EQ(server_->World().Calls(),
             (Lines{"Find_Player(12)", "Find_Player(0)", "Find_Player(4)", "Find_Player(4)"}));
 }
 
 TEST_F(Console_Session, QuitIsTheServersOwn) {
-  EXPECT_FALSE(host_->Quit_Requested());
+  EXPECT_FALSE(server_->Quit_Requested());
   EXPECT_EQ(Type("QUIT"), Lines());
-  EXPECT_TRUE(host_->Quit_Requested());
+  EXPECT_TRUE(server_->Quit_Requested());
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ class Number_Words : public Plugin_Test {
   void SetUp() override {
     standin::Server_Options options;
     options.players = true;
-    host_ = &Boot(options);
+    Boot(options);
   }
   void TearDown() override {
     standin::Set_C_Runtime_Locale("C");
@@ -33,16 +33,12 @@ class Number_Words : public Plugin_Test {
   // The bits of the float the host received for one typed line: the "[0x...]" of the
   // first float in the first action it logged.
   std::string Bits_Received(const std::string& line) {
-    const std::size_t first = host_->World().Calls().size();
-    host_->Execute_Line(line);
-    const std::vector<std::string> actions =
-        standin::world::Actions_Of(host_->World().Calls(), first);
+    Type(line);
+    const Lines actions = Actions();
     if (actions.empty()) return "no action";
     const std::size_t open = actions[0].find("[0x");
     return open == std::string::npos ? actions[0] : actions[0].substr(open + 1, 10);
   }
-
-  standin::Server* host_ = nullptr;
 };
 
 TEST_F(Number_Words, OnlyDecimalDigitsMakeAnAmount) {
@@ -75,10 +71,10 @@ TEST_F(Number_Words, AmountsAreTheNearestDoubleNarrowedToTheNearestFloat) {
 }
 
 TEST_F(Number_Words, IdsWrapModuloTwoToTheThirtyTwo) {
-  host_->Execute_Line("killplayer 4294967297");
-  EXPECT_EQ(host_->Console().Printed().back(), "Havoc has been force-killed.\n");
-  host_->Execute_Line("flymode -4294967292");  // -4294967292 + 2^32 = 4
-  EXPECT_EQ(host_->Console().Printed().back(), "Flying mode toggled for player Ярослав.\n");
+  server_->Execute_Line("killplayer 4294967297");
+  EXPECT_EQ(server_->Console().Printed().back(), "Havoc has been force-killed.\n");
+  server_->Execute_Line("flymode -4294967292");  // -4294967292 + 2^32 = 4
+  EXPECT_EQ(server_->Console().Printed().back(), "Flying mode toggled for player Ярослав.\n");
 }
 
 // Another module switches the C runtime to a locale with a decimal comma: a point
@@ -89,8 +85,8 @@ TEST_F(Number_Words, AGermanLocaleInTheProcessChangesNothing) {
   EXPECT_EQ(Bits_Received("refund 1 12.5"), "0x41480000");
   EXPECT_EQ(Bits_Received("refund 1 12,5"), "0x41400000");
   EXPECT_EQ(Bits_Received("teleport 1 1.25 -2.5e1 ,5"), "0x3FA00000");
-  host_->Execute_Line("setpoints 1 0.75");
-  EXPECT_EQ(host_->Console().Printed().back(), "Havoc's points has been set to 0.750000.\n");
+  server_->Execute_Line("setpoints 1 0.75");
+  EXPECT_EQ(server_->Console().Printed().back(), "Havoc's points has been set to 0.750000.\n");
 }
 
 }  // namespace

@@ -119,21 +119,23 @@ TEST(Stand_In_Host, PlaysTheHostFunctionsWithoutAPlugin) {
   standin::Server server;
   EXPECT_FALSE(server.Load_Module("no-such-plugin.module"));
   EXPECT_EQ(standin::Fpu_Control(), standin::Host_Fpu_Control) << "the host's threads' x87 mode";
-  const auto* signature = reinterpret_cast<const std::uint8_t*>(0x78CE49);
+  const standin::Bridge_Addresses& bridge = standin::Bridge_Build_0;
+  const auto* signature = reinterpret_cast<const std::uint8_t*>(bridge.signature);
   EXPECT_EQ(std::memcmp(signature, standin::Build_Signature, standin::Signature_Length), 0);
-  EXPECT_EQ(*reinterpret_cast<const std::uint8_t*>(0x84F702), 1);
+  EXPECT_EQ(*reinterpret_cast<const std::uint8_t*>(bridge.sse_flag), 1);
 
   const standin::Host_Call allocation =
-      standin::Call_Host_Style(reinterpret_cast<const void*>(0x672B70), nullptr, {24});
+      standin::Call_Host_Style(reinterpret_cast<const void*>(bridge.alloc), nullptr, {24});
   void* block = reinterpret_cast<void*>(static_cast<std::uintptr_t>(allocation.result));
   EXPECT_TRUE(server.Heap().Owns(block));
-  standin::Call_Host_Style(reinterpret_cast<const void*>(0x672C80), nullptr, {allocation.result});
+  standin::Call_Host_Style(reinterpret_cast<const void*>(bridge.free), nullptr,
+                           {allocation.result});
   EXPECT_FALSE(server.Heap().Owns(block));
 
   const char* format = "%ls=%d\n";
   const char16_t* name = u"id";
   const standin::Host_Call print =
-      standin::Call_Host_Style(reinterpret_cast<const void*>(0x428B50), nullptr,
+      standin::Call_Host_Style(reinterpret_cast<const void*>(bridge.console_output), nullptr,
                                {standin::Word(format), standin::Word(name), 7});
   EXPECT_EQ(print.popped, 0);
   EXPECT_EQ(server.Console().Printed(), std::vector<std::string>{"id=7\n"});
@@ -141,8 +143,9 @@ TEST(Stand_In_Host, PlaysTheHostFunctionsWithoutAPlugin) {
   void* command = reinterpret_cast<void*>(0x1234);
   void* const* element = &command;
   const standin::Host_Call add =
-      standin::Call_Host_Style(reinterpret_cast<const void*>(0x428FE0),
-                               reinterpret_cast<const void*>(0x81D098), {standin::Word(element)});
+      standin::Call_Host_Style(reinterpret_cast<const void*>(standin::Add_Console_Command),
+                               reinterpret_cast<const void*>(standin::Console_Command_List_Object),
+                               {standin::Word(element)});
   EXPECT_EQ(add.popped, 4) << "Add_Console_Command is a member function of the list";
   EXPECT_EQ(server.Commands().Commands(), std::vector<void*>{command});
   server.Commands().Drop_All();

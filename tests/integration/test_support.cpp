@@ -17,28 +17,6 @@ std::vector<std::string>& Neighbour_Modules() {
   return modules;
 }
 
-const Known_Command Known_Commands[Command_Count] = {
-    {"changecharacter",
-     "CHANGECHARACTER <id> <preset> - Changes a player into any character preset.\n",
-     "CHANGECHARACTER <id> <preset>\n"},
-    {"freeze", "FREEZE <id> - Completely immobilizes a player.\n", "FREEZE <id>\n"},
-    {"flymode", "FLYMODE <id> - Toggles flying on a player.\n", "FLYMODE <id>\n"},
-    {"givepoints", "GIVEPOINTS <id> <amount> - Give a player a specified amount of points.\n",
-     "GIVEPOINTS <id> <amount>\n"},
-    {"killplayer", "KILLPLAYER <id> - Automatically kills a specified player.\n",
-     "KILLPLAYER <id>\n"},
-    {"refund", "REFUND <id> <credits> - Give a player a specified amount of credits back.\n",
-     "REFUND <id> <credits>\n"},
-    {"setcredits", "SETCREDITS <id> <amount> - Set a player's credits to a specified amount.\n",
-     "SETCREDITS <id> <amount>\n"},
-    {"setpoints", "SETPOINTS <id> <amount> - Set a player's points to a specified amount.\n",
-     "SETPOINTS <id> <amount>\n"},
-    {"teleport", "TELEPORT <id> <vector3> - Move a player to a specific XYZ coordinate.\n",
-     "TELEPORT <id> <vector3>\n"},
-    {"unfreeze", "UNFREEZE <id> - Allows an immobilized player to move again.\n",
-     "UNFREEZE <id>\n"},
-};
-
 standin::Server& Plugin_Test::Load_Only(standin::Server_Options options) {
   Finish();
   for (const std::string& neighbour : Neighbour_Modules()) options.preload.push_back(neighbour);
@@ -65,6 +43,22 @@ void Plugin_Test::Finish() {
   EXPECT_EQ(server_->Traps().Calls(), 0u) << "the plug-in used the loader object or callback";
   server_.reset();
 }
+
+Lines Plugin_Test::Type(const std::string& line) {
+  const std::size_t first = server_->Console().Printed().size();
+  const std::size_t live = server_->Heap().Live_Blocks();
+  first_call_ = server_->World().Calls().size();
+  server_->Execute_Line(line);
+  EXPECT_EQ(server_->Heap().Live_Blocks(), live) << line;
+  return Printed_Since(*server_, first);
+}
+
+Lines Plugin_Test::Calls() const {
+  const Lines& calls = server_->World().Calls();
+  return Lines(calls.begin() + static_cast<std::ptrdiff_t>(first_call_), calls.end());
+}
+
+Lines Plugin_Test::Actions() const { return standin::world::Actions_Of(Calls()); }
 
 std::vector<standin::Lookup_Call> Extension_Lookups(const standin::Server& server) {
   std::vector<standin::Lookup_Call> lookups;

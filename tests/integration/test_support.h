@@ -1,6 +1,6 @@
-// Shared pieces of the integration tests: the plug-in under test, a fixture that
-// boots it in the stand-in server and checks the host's books afterwards, and the
-// commands as an operator knows them.
+// Shared pieces of the integration tests: the plug-in under test and a fixture that
+// boots it in the stand-in server and checks the host's books afterwards. The commands
+// as an operator knows them are tests/support/known_commands.h.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "standin/server.h"
+#include "tests/support/known_commands.h"
 
 namespace quillon_test {
 
@@ -20,14 +21,7 @@ void Set_Plugin_Path(const std::string& path);
 // Modules of other plug-ins every server loads before ours (`--preload PATH`).
 std::vector<std::string>& Neighbour_Modules();
 
-// A keyword with its help and usage lines, in registration order.
-struct Known_Command {
-  const char* name;
-  const char* help;
-  const char* usage;
-};
-constexpr unsigned Command_Count = 10;
-extern const Known_Command Known_Commands[Command_Count];
+using Lines = std::vector<std::string>;
 
 constexpr const char* Injected_Line = "Console commands injected.\n";
 
@@ -45,7 +39,16 @@ class Plugin_Test : public ::testing::Test {
   standin::Server& Load_Only(standin::Server_Options options = {});
   void Finish();
 
+  // Types one line at the running server's console; returns what the plug-in printed.
+  // Every block a command takes goes back before it returns.
+  Lines Type(const std::string& line);
+  // The world's calls for the last typed line, and those of them that act or ask the
+  // engine, lookups left out.
+  Lines Calls() const;
+  Lines Actions() const;
+
   std::unique_ptr<standin::Server> server_;
+  std::size_t first_call_ = 0;
 };
 
 // The lookups the plug-in made in the extension library (other modules left out).

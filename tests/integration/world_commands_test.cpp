@@ -11,8 +11,6 @@
 namespace quillon_test {
 namespace {
 
-using Lines = std::vector<std::string>;
-
 class World_Commands : public Plugin_Test {
  protected:
   standin::Server& Boot_World(standin::Host_Build build = standin::Host_Build::Build_0) {
@@ -22,27 +20,9 @@ class World_Commands : public Plugin_Test {
     return Boot(options);
   }
 
-  // Types one line; returns what the plug-in printed. Every block a command takes goes
-  // back before it returns.
-  Lines Type(const std::string& line) {
-    const std::size_t first = server_->Console().Printed().size();
-    const std::size_t live = server_->Heap().Live_Blocks();
-    calls_before_ = server_->World().Calls().size();
-    server_->Execute_Line(line);
-    EXPECT_EQ(server_->Heap().Live_Blocks(), live) << line;
-    return Printed_Since(*server_, first);
-  }
-
-  // The host calls of the last line that act or ask the engine, lookups left out.
-  Lines Actions() const {
-    return standin::world::Actions_Of(server_->World().Calls(), calls_before_);
-  }
-
   const standin::world::Player& Player(int id) {
     return *server_->World().Players().Find_Player(id);
   }
-
-  std::size_t calls_before_ = 0;
 };
 
 TEST_F(World_Commands, ScoreCommandsHandTheHost32BitFloatsAndConfirm) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "fake_host.h"
+#include "tests/support/direct_host.h"
 
 namespace {
 
@@ -26,8 +26,7 @@ std::vector<std::string> Words(const ArgumentList& list) {
 
 class ArgumentListTest : public ::testing::Test {
  protected:
-  void SetUp() override { fake_host::Bind(); }
-  void TearDown() override { fake_host::Unbind(); }
+  direct_host::Bound_Host host_;
 };
 
 TEST_F(ArgumentListTest, SplitsOnSpacesOnlyAndKeepsTheWholeText) {
@@ -73,18 +72,18 @@ TEST_F(ArgumentListTest, SecondParseReplacesEverything) {
 
 TEST_F(ArgumentListTest, TypicalLineTakesTwoHostBlocksAndReturnsThemAll) {
   for (const char* text : {"1 50", "1 Soldier_A", "1 1 2 3"}) {
-    fake_host::Bind();
+    host_.Renew_Heap();
     {
       ArgumentList list;
       list.Parse(text);
       EXPECT_EQ(Arg(list, 1), "1");
       // The scratch copy has gone back already; the list holds one block.
-      EXPECT_EQ(fake_host::Heap().live, 1) << text;
+      EXPECT_EQ(host_.Heap().Live_Blocks(), 1u) << text;
     }
-    EXPECT_EQ(fake_host::Heap().allocations, 2) << text;
-    EXPECT_EQ(fake_host::Heap().array_allocations, 1) << text;
-    EXPECT_EQ(fake_host::Heap().live, 0) << text;
-    EXPECT_TRUE(fake_host::Heap().errors.empty());
+    EXPECT_EQ(host_.Heap().Allocations(), 2u) << text;
+    EXPECT_EQ(host_.Array_Allocations(), 1u) << text;
+    EXPECT_EQ(host_.Heap().Live_Blocks(), 0u) << text;
+    EXPECT_TRUE(host_.Heap().Errors().empty());
   }
 }
 
@@ -94,29 +93,29 @@ TEST_F(ArgumentListTest, LongWordsLiveInTheHostHeapToo) {
     ArgumentList list;
     list.Parse(("1 " + word).c_str());
     EXPECT_EQ(Arg(list, 2), word);
-    EXPECT_GT(fake_host::Heap().live, 1);
+    EXPECT_GT(host_.Heap().Live_Blocks(), 1u);
   }
-  EXPECT_EQ(fake_host::Heap().live, 0);
+  EXPECT_EQ(host_.Heap().Live_Blocks(), 0u);
 }
 
 // Every allocation of a parse refused in turn: the parse says so, the list is left
 // empty and no block stays behind, while the scratch copy was already given back.
 TEST_F(ArgumentListTest, ExhaustedHeapAtAnyPointFailsWithoutLeaking) {
   const std::string text = "3 " + std::string(40, 'p') + " " + std::string(30, 'q');
-  for (int k = 1; k <= 8; ++k) {
-    fake_host::Bind();
-    fake_host::Heap().fail_at = k;
+  for (unsigned k = 1; k <= 8; ++k) {
+    host_.Renew_Heap();
+    host_.Heap().Fail_Allocation(k);
     bool parsed = true;
     {
       ArgumentList list;
       parsed = list.Parse(text.c_str());
       if (!parsed) {
         EXPECT_EQ(list.token_count(), 0) << "failing allocation " << k;
-        EXPECT_EQ(fake_host::Heap().live, 0) << "failing allocation " << k;
+        EXPECT_EQ(host_.Heap().Live_Blocks(), 0u) << "failing allocation " << k;
       }
     }
-    EXPECT_EQ(fake_host::Heap().live, 0) << "failing allocation " << k;
-    EXPECT_EQ(parsed, k > fake_host::Heap().allocations) << "failing allocation " << k;
+    EXPECT_EQ(host_.Heap().Live_Blocks(), 0u) << "failing allocation " << k;
+    EXPECT_EQ(parsed, k > host_.Heap().Allocations()) << "failing allocation " << k;
   }
 }
 
@@ -126,7 +125,7 @@ TEST_F(ArgumentListTest, ACopyTheHeapRefusesIsReportedAndLeftEmpty) {
   const std::string word(40, 'w');
   ArgumentList list;
   ASSERT_TRUE(list.Parse(("1 " + word).c_str()));
-  fake_host::Heap().fail_at = fake_host::Heap().allocations + 1;
+  host_.Heap().Fail_Allocation(host_.Heap().Allocations() + 1);
   commands::HostText copy;
   EXPECT_FALSE(list.Get_Argument(2, &copy));
   EXPECT_TRUE(copy.empty());

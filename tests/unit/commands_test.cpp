@@ -3,13 +3,13 @@
 // block back before the command returns.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "commands/console_commands.h"
-#include "fake_host.h"
 #include "standin/world/world.h"
-#include "world_host.h"
+#include "tests/support/direct_host.h"
 
 namespace {
 
@@ -24,17 +24,17 @@ class CommandsTest : public ::testing::Test {
   // Runs a command as the host's call of its Activate does, and returns what it printed.
   template <typename Command>
   Lines Run(const char* arguments) {
-    fake_host::Console_Lines().clear();
+    host_.Forget_Printed();
     Run_Command(arguments, Command::Row);
-    EXPECT_EQ(fake_host::Heap().live, 0) << Command::Row.name << " '" << arguments << "'";
-    EXPECT_TRUE(fake_host::Heap().errors.empty());
-    return fake_host::Console_Lines();
+    EXPECT_EQ(host_.Heap().Live_Blocks(), 0u) << Command::Row.name << " '" << arguments << "'";
+    EXPECT_TRUE(host_.Heap().Errors().empty());
+    return host_.Printed();
   }
 
  protected:
-  standin::world::Player& Player(int id) { return *host_.world().Find_Player(id); }
+  standin::world::Player& Player(int id) { return *host_.World().Find_Player(id); }
 
-  world_host::Bound_World host_;
+  direct_host::Bound_Host host_;
 };
 
 TEST_F(CommandsTest, GivePointsAndRefundAddAndConfirm) {
@@ -111,7 +111,7 @@ TEST_F(CommandsTest, FlymodeTogglesThenRestoresCollisions) {
   EXPECT_EQ(host_.Take_Actions(),
             (Lines{"Toggle_Fly_Mode(soldier 1)", "Enable_Collisions(soldier 1)"}));
   EXPECT_TRUE(Player(1).flying);
-  host_.Clear_Slot(88);  // the extension library had no New_Enable_Collisions
+  host_.Clear_Extension_Slot("New_Enable_Collisions");
   Run<ConsoleCommand_flymode>("1");
   EXPECT_EQ(host_.Take_Actions(), Lines{"Toggle_Fly_Mode(soldier 1)"});
   EXPECT_FALSE(Player(1).flying);
@@ -133,10 +133,10 @@ TEST_F(CommandsTest, KillplayerOnFootDriverAndPassenger) {
   EXPECT_EQ(host_.Take_Actions(),
             (Lines{"Apply_Damage(vehicle 1, 99999 [0x47C34F80], \"Death\", null)",
                    "Destroy_Object(soldier 2)"}));
-  EXPECT_EQ(host_.world().Vehicles()[0].life, standin::world::Life::Killed);
+  EXPECT_EQ(host_.World().Vehicles()[0].life, standin::world::Life::Killed);
 
   // Once the host has removed the object, the player has no name and no usable object.
-  host_.world().End_Frame();
+  host_.World().End_Frame();
   EXPECT_EQ(Player(3).life, standin::world::Life::Removed);
   EXPECT_EQ(Run<ConsoleCommand_flymode>("3"), Lines{"Flying mode toggled for player None.\n"});
   EXPECT_EQ(host_.Take_Actions(), Lines{});
@@ -179,22 +179,22 @@ TEST_F(CommandsTest, EmptyAndBlankArguments) {
 TEST_F(CommandsTest, OddHostDataEndsInNeutralResults) {
   standin::world::Player_Quirks no_name;
   no_name.no_name = true;
-  host_.world().Add_Player(7, u"Ghost", "Soldier_A", no_name);
+  host_.World().Add_Player(7, u"Ghost", "Soldier_A", no_name);
   EXPECT_EQ(Run<ConsoleCommand_givepoints>("7 1"), Lines{"None has been given 1.000000 points.\n"});
 
   standin::world::Player_Quirks no_holder;
   no_holder.no_holder = true;
-  host_.world().Add_Player(8, u"Lost", "Soldier_A", no_holder);
+  host_.World().Add_Player(8, u"Lost", "Soldier_A", no_holder);
   EXPECT_EQ(Run<ConsoleCommand_flymode>("8"), Lines{"Error: Player not found.\n"});
 
   // The driver of a vehicle whose occupant array is missing is no driver: removed only.
-  standin::world::Vehicle& vehicle = host_.world().Add_Vehicle("Buggy", 1);
+  standin::world::Vehicle& vehicle = host_.World().Add_Vehicle("Buggy", 1);
   vehicle.occupant_array_missing = true;
-  host_.world().Seat(host_.world().Add_Player(9, u"Ace", "Soldier_A"), vehicle, 0);
+  host_.World().Seat(host_.World().Add_Player(9, u"Ace", "Soldier_A"), vehicle, 0);
   host_.Take_Calls();
   EXPECT_EQ(Run<ConsoleCommand_kill>("9"), Lines{"Ace has been force-killed.\n"});
   EXPECT_EQ(host_.Take_Actions(), Lines{"Destroy_Object(soldier 9)"});
-  EXPECT_TRUE(host_.world().Errors().empty());
+  EXPECT_TRUE(host_.World().Errors().empty());
 }
 
 TEST_F(CommandsTest, TypicalLinesTakeAtMostTwoHostBlocks) {
@@ -215,29 +215,28 @@ TEST_F(CommandsTest, TypicalLinesTakeAtMostTwoHostBlocks) {
       {&ConsoleCommand_kill::Run, "1"},
   };
   for (const Case& c : cases) {
-    fake_host::Heap().allocations = 0;
+    const std::uint64_t before = host_.Heap().Allocations();
     c.run(c.text);
-    EXPECT_LE(fake_host::Heap().allocations, 2) << c.text;
-    EXPECT_EQ(fake_host::Heap().live, 0) << c.text;
+    EXPECT_LE(host_.Heap().Allocations() - before, 2u) << c.text;
+    EXPECT_EQ(host_.Heap().Live_Blocks(), 0u) << c.text;
   }
 }
 
 // Build 4: no engine functions and no console print. Every command finds no player,
 // calls nothing and prints nothing.
 TEST(CommandsWithoutEngine, EveryCommandIsHarmless) {
-  world_host::Bound_World host(standin::world::World::Default(), false);
-  for (const CommandRow* row :
-       {&ConsoleCommand_givepoints::Row, &ConsoleCommand_refund::Row,
-        &ConsoleCommand_setcredits::Row, &ConsoleCommand_setpoints::Row,
-        &ConsoleCommand_teleport::Row, &ConsoleCommand_freeze::Row, &ConsoleCommand_unfreeze::Row,
-        &ConsoleCommand_flymode::Row, &ConsoleCommand_changecharacter::Row,
-        &ConsoleCommand_kill::Row}) {
+  direct_host::Bound_Host host(standin::world::World::Default(), direct_host::Engine::Absent);
+  for (const CommandRow* row : {&ConsoleCommand_givepoints::Row, &ConsoleCommand_refund::Row,
+                                &ConsoleCommand_setcredits::Row, &ConsoleCommand_setpoints::Row,
+                                &ConsoleCommand_teleport::Row, &ConsoleCommand_freeze::Row,
+                                &ConsoleCommand_unfreeze::Row, &ConsoleCommand_flymode::Row,
+                                &ConsoleCommand_changecharacter::Row, &ConsoleCommand_kill::Row}) {
     Run_Command("1 2 3 4", *row);
     Run_Command("", *row);
   }
   EXPECT_EQ(host.Take_Calls(), Lines{});
-  EXPECT_EQ(fake_host::Console_Lines(), Lines{});
-  EXPECT_EQ(fake_host::Heap().live, 0);
+  EXPECT_EQ(host.Printed(), Lines{});
+  EXPECT_EQ(host.Heap().Live_Blocks(), 0u);
 }
 
 }  // namespace

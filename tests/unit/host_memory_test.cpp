@@ -2,64 +2,65 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <new>
+#include <vector>
 
-#include "fake_host.h"
-#include "host/host_variant.h"
 #include "host/math_tables.h"
+#include "tests/support/direct_host.h"
+#include "tests/support/plugin_state.h"
 
 namespace {
 
 class HostMemoryTest : public ::testing::Test {
  protected:
-  void SetUp() override { fake_host::Bind(); }
-  void TearDown() override { fake_host::Unbind(); }
+  direct_host::Bound_Host host_;
 };
 
 TEST_F(HostMemoryTest, ElementRequestBeyondThirtyTwoBitsFailsBeforeTheHostIsAsked) {
   EXPECT_EQ(host::Host_Allocate_Elements<std::uint64_t>(0x20000000u), nullptr);  // 8 * 2^29
-  EXPECT_EQ(fake_host::Heap().allocations, 0);
+  EXPECT_EQ(host_.Heap().Allocations(), 0u);
   std::uint64_t* block = host::Host_Allocate_Elements<std::uint64_t>(0x1FFFFFFFu / 1024);
   EXPECT_NE(block, nullptr);
-  EXPECT_EQ(fake_host::Heap().allocations, 1);
+  EXPECT_EQ(host_.Heap().Allocations(), 1u);
   host::Host_Release(block);
-  EXPECT_EQ(fake_host::Heap().live, 0);
+  EXPECT_EQ(host_.Heap().Live_Blocks(), 0u);
 }
 
 TEST_F(HostMemoryTest, ZeroElementsAskTheHostForZeroBytes) {
   int* block = host::Host_Allocate_Elements<int>(0);
-  ASSERT_EQ(fake_host::Heap().sizes.size(), 1u);
-  EXPECT_EQ(fake_host::Heap().sizes[0], 0u);
+  EXPECT_EQ(host_.Requested_Sizes(), std::vector<std::uint32_t>{0});
   host::Host_Release(block);
 }
 
 TEST_F(HostMemoryTest, NullFromTheHostIsHandedOnAndTheNextRequestWorks) {
-  fake_host::Heap().fail_at = 1;
+  host_.Heap().Fail_Allocation(1);
   EXPECT_EQ(host::Host_Allocate_Elements<char>(64), nullptr);
   EXPECT_EQ(host::Host_Allocate(8) != nullptr, true);  // the next one succeeds
   host::Host_Release(nullptr);                         // ignored, no call
-  EXPECT_EQ(fake_host::Heap().releases, 0);
+  EXPECT_EQ(host_.Release_Calls(), 0u);
 }
 
 TEST_F(HostMemoryTest, ArrayAndSingleFormsUseTheirOwnEntries) {
   void* single = host::Host_Allocate(4);
   void* array = host::Host_Allocate_Array(4);
-  EXPECT_EQ(fake_host::Heap().array_allocations, 1);
+  EXPECT_EQ(host_.Array_Allocations(), 1u);
   host::Host_Release(single);
   host::Host_Release_Array(array);
-  EXPECT_EQ(fake_host::Heap().live, 0);
-  EXPECT_TRUE(fake_host::Heap().errors.empty());
+  EXPECT_EQ(host_.Heap().Live_Blocks(), 0u);
+  EXPECT_TRUE(host_.Heap().Errors().empty());
 }
 
 // An unrecognised host: the allocation starts the engine binding, which finds no build,
 // creates no math table (its own allocation must not start the binding again) and
 // leaves every entry null; the allocation then yields null instead of calling address 0.
 TEST(HostMemoryUnbound, AllocationInAnUnknownBuildYieldsNullWithoutRecursion) {
-  fake_host::Unbind();
+  plugin_state::Reset();
   EXPECT_EQ(host::Host_Allocate(16), nullptr);
   EXPECT_EQ(host::Host_Allocate_Array(16), nullptr);
-  EXPECT_EQ(host::HostVariant, 6);
-  EXPECT_EQ(host::Engine_Addresses.Host_Alloc, 0u);
+  EXPECT_EQ(plugin_state::Build(), 6);
+  EXPECT_EQ(plugin_state::Bound_Entries(),
+            plugin_state::Expected_Entries(standin::Host_Build::None));
   EXPECT_EQ(Vector3_Math, nullptr);
   EXPECT_EQ(Vector4_Math, nullptr);
   EXPECT_EQ(host::Host_Allocate_Elements<char>(1), nullptr);

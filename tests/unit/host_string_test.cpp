@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
-#include "fake_host.h"
+#include "tests/support/direct_host.h"
+#include "tests/support/plugin_state.h"
 
 namespace {
 
@@ -21,8 +24,7 @@ HostString Empty_Inline() {
 
 class HostStringTest : public ::testing::Test {
  protected:
-  void SetUp() override { fake_host::Bind(); }
-  void TearDown() override { fake_host::Unbind(); }
+  direct_host::Bound_Host host_;
 };
 
 TEST_F(HostStringTest, ShortTextStaysInlineAndTouchesNoHeap) {
@@ -32,7 +34,7 @@ TEST_F(HostStringTest, ShortTextStaysInlineAndTouchesNoHeap) {
   EXPECT_EQ(s.length, 14u);
   EXPECT_EQ(s.capacity, 15u);
   EXPECT_EQ(s.allocator_word, 0xA5A5A5A5u);
-  EXPECT_EQ(fake_host::Heap().allocations, 0);
+  EXPECT_EQ(host_.Heap().Allocations(), 0u);
 }
 
 TEST_F(HostStringTest, LongTextTakesAHostBlockSizedByTheGrowthRule) {
@@ -42,8 +44,7 @@ TEST_F(HostStringTest, LongTextTakesAHostBlockSizedByTheGrowthRule) {
   EXPECT_EQ(s.capacity, 31u);
   EXPECT_EQ(s.length, 20u);
   EXPECT_STREQ(s.text.block, "abcdefghijklmnopqrst");
-  ASSERT_EQ(fake_host::Heap().sizes.size(), 1u);
-  EXPECT_EQ(fake_host::Heap().sizes[0], 32u);
+  EXPECT_EQ(host_.Requested_Sizes(), std::vector<std::uint32_t>{32});
 
   // 40 characters: 40 | 15 = 47 beats one and a half times 31 (46).
   plugin::Assign(s, std::string(40, 'x').c_str());
@@ -53,8 +54,8 @@ TEST_F(HostStringTest, LongTextTakesAHostBlockSizedByTheGrowthRule) {
   EXPECT_EQ(s.capacity, 70u);
   EXPECT_EQ(std::string(s.text.block), std::string(50, 'y'));
   // Every replaced block went back; only the current one is alive.
-  EXPECT_EQ(fake_host::Heap().live, 1);
-  EXPECT_TRUE(fake_host::Heap().errors.empty());
+  EXPECT_EQ(host_.Heap().Live_Blocks(), 1u);
+  EXPECT_TRUE(host_.Heap().Errors().empty());
 }
 
 TEST_F(HostStringTest, TextThatFitsReusesTheCurrentBlock) {
@@ -66,13 +67,13 @@ TEST_F(HostStringTest, TextThatFitsReusesTheCurrentBlock) {
   EXPECT_STREQ(s.text.block, "2.0.2");
   EXPECT_EQ(s.length, 5u);
   EXPECT_EQ(s.capacity, 31u);
-  EXPECT_EQ(fake_host::Heap().allocations, 1);
+  EXPECT_EQ(host_.Heap().Allocations(), 1u);
 }
 
 TEST_F(HostStringTest, FailedAllocationLeavesTheRecordAsItWas) {
   HostString s = Empty_Inline();
   plugin::Assign(s, "old");
-  fake_host::Heap().fail_at = 1;
+  host_.Heap().Fail_Allocation(1);
   EXPECT_FALSE(plugin::Assign(s, std::string(20, 'z').c_str()));
   EXPECT_STREQ(s.text.inline_text, "old");
   EXPECT_EQ(s.length, 3u);
@@ -84,11 +85,11 @@ TEST_F(HostStringTest, ZeroedRecordIsTreatedAsAnEmptyInlineString) {
   plugin::Assign(s, "1.0");
   EXPECT_STREQ(plugin::Text_Of(s), "1.0");
   EXPECT_EQ(s.capacity, 15u);
-  EXPECT_EQ(fake_host::Heap().allocations, 0);
+  EXPECT_EQ(host_.Heap().Allocations(), 0u);
 }
 
 TEST_F(HostStringTest, UnboundHostMeansNoBlockAndNoCall) {
-  fake_host::Unbind();
+  plugin_state::Reset();
   HostString s = Empty_Inline();
   EXPECT_FALSE(plugin::Assign(s, std::string(16, 'q').c_str()));
   EXPECT_EQ(s.length, 0u);

@@ -5,26 +5,23 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <type_traits>
 #include <typeinfo>
 #include <vector>
 
-#include "host/calling_convention.h"
-#include "host/host_variant.h"
 #include "host/math_tables.h"
 #include "math/vector_math.h"
 #include "standin/command_caller.h"
 #include "standin/fpu_control.h"
 #include "standin/math_table_caller.h"
-
-using math::Vector3;
-using math::Vector4;
+#include "tests/support/direct_host.h"
 
 namespace {
 
+using math::Vector3;
+using math::Vector4;
 using V3 = math::_Vector3MathFunctions;
 using V4 = math::_Vector4MathFunctions;
 using V4_SSE = math::_Vector4MathFunctionsSSE;
@@ -344,57 +341,35 @@ TEST(Vector3MathTest, FormsAgreeAndOutMayBeAnInput) {
 }
 
 // ---------------------------------------------------------------------------
-// Creation at start-up, with the host allocator and SSE flag played by the test
+// Creation at start-up, in the stand-in's heap, with the SSE flag played by the test
 // ---------------------------------------------------------------------------
-
-struct {
-  std::vector<unsigned> requests;
-  std::vector<void*> blocks;
-  std::size_t refused_request = 0;  // 1-based; 0 refuses none
-} heap;
-
-void* HOST_CDECL Test_Host_Alloc(unsigned bytes) {
-  heap.requests.push_back(bytes);
-  if (heap.requests.size() == heap.refused_request) return nullptr;
-  return heap.blocks.emplace_back(std::malloc(bytes));
-}
-
-template <typename Pointer>
-host::Address Address_Of(Pointer pointer) {
-  return static_cast<host::Address>(reinterpret_cast<std::uintptr_t>(pointer));
-}
 
 class CreateMathTablesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    host::Engine_Addresses = {};
-    host::Engine_Addresses.Host_Alloc = Address_Of(&Test_Host_Alloc);
-  }
-  void TearDown() override {
-    for (void* block : heap.blocks) std::free(block);
-    heap = {};
-    host::Engine_Addresses = saved_;
-    Vector3_Math = nullptr;
-    Vector4_Math = nullptr;
-  }
-  void Set_SSE_Flag(const volatile unsigned char* flag) {
-    host::Engine_Addresses.Host_SSE_Flag = Address_Of(flag);
+  // The blocks the host handed out, in order.
+  std::vector<void*> Blocks() const {
+    std::vector<void*> blocks;
+    for (const standin::Heap_Event& event : host_.Heap().Log()) {
+      if (event.kind == standin::Heap_Event::Allocate) {
+        blocks.push_back(reinterpret_cast<void*>(event.block));
+      }
+    }
+    return blocks;
   }
 
- private:
-  const host::EngineAddressTable saved_ = host::Engine_Addresses;
+  direct_host::Bound_Host host_;
 };
 
 TEST_F(CreateMathTablesTest, TheHostFlagByteChoosesTheVector4Form) {
   Create_Math_Tables();  // a build without the flag
-  EXPECT_EQ((std::vector<unsigned>{sizeof(V3), sizeof(V4)}), heap.requests);
-  EXPECT_EQ((std::vector<void*>{Vector3_Math, Vector4_Math}), heap.blocks);
+  EXPECT_EQ((std::vector<std::uint32_t>{sizeof(V3), sizeof(V4)}), host_.Requested_Sizes());
+  EXPECT_EQ((std::vector<void*>{Vector3_Math, Vector4_Math}), Blocks());
   ASSERT_NE(nullptr, Vector4_Math);
   EXPECT_EQ(typeid(V4), typeid(*Vector4_Math));
 
   for (unsigned char byte : {0, 1, 0x80}) {
     volatile unsigned char flag = byte;
-    Set_SSE_Flag(&flag);
+    host_.Bind_SSE_Flag(&flag);
     Create_Math_Tables();
     ASSERT_NE(nullptr, Vector4_Math);
     EXPECT_EQ(byte ? typeid(V4_SSE) : typeid(V4), typeid(*Vector4_Math)) << int{byte};
@@ -404,19 +379,19 @@ TEST_F(CreateMathTablesTest, TheHostFlagByteChoosesTheVector4Form) {
 }
 
 TEST_F(CreateMathTablesTest, ARefusedAllocationLeavesOnlyThatTableNull) {
-  heap.refused_request = 1;
+  host_.Heap().Fail_Allocation(1);
   Create_Math_Tables();
   EXPECT_EQ(nullptr, Vector3_Math);
   EXPECT_NE(nullptr, Vector4_Math);
 
-  heap.requests.clear();
-  heap.refused_request = 2;
+  host_.Renew_Heap();
+  host_.Heap().Fail_Allocation(2);
   volatile unsigned char flag = 1;
-  Set_SSE_Flag(&flag);
+  host_.Bind_SSE_Flag(&flag);
   Create_Math_Tables();
   EXPECT_NE(nullptr, Vector3_Math);
   EXPECT_EQ(nullptr, Vector4_Math);
-  EXPECT_EQ(sizeof(V4_SSE), heap.requests.at(1));
+  EXPECT_EQ((std::vector<std::uint32_t>{sizeof(V3), sizeof(V4_SSE)}), host_.Requested_Sizes());
 }
 
 }  // namespace
