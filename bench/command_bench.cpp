@@ -12,7 +12,7 @@
 namespace {
 
 void Activate(benchmark::State& state, void (*steps)(const char*), const char* arguments) {
-  direct_host::Bound_Host host(standin::world::World::Default());
+  direct_host::BoundHost host(standin::world::World::Default());
   host.World().Set_Logging(false);
   host.Silence_Console();
   const std::uint64_t before = host.Heap().Allocations();

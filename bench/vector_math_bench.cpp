@@ -74,17 +74,17 @@ const V4* Packed() {
 }
 
 // A table whose Add does nothing: what the call alone costs a caller.
-class Empty_Add : public V4 {
+class EmptyAdd : public V4 {
  public:
   using V4::Add;
   void MATH_THISCALL Add(const Vector4&, const Vector4&, Vector4&) const override;
 };
 
-__attribute__((noinline)) void MATH_THISCALL Empty_Add::Add(const Vector4&, const Vector4&,
-                                                            Vector4&) const {}
+__attribute__((noinline)) void MATH_THISCALL EmptyAdd::Add(const Vector4&, const Vector4&,
+                                                           Vector4&) const {}
 
 const V4* Empty() {
-  static const Empty_Add table{};
+  static const EmptyAdd table{};
   return &table;
 }
 
@@ -209,7 +209,7 @@ void Register_All() {
 // table and to the straight loop.
 // ---------------------------------------------------------------------------
 
-class Summary_Reporter : public benchmark::ConsoleReporter {
+class SummaryReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
@@ -313,7 +313,7 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   Register_All();
-  Summary_Reporter reporter;
+  SummaryReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.Print_Summary();
   benchmark::Shutdown();

@@ -59,14 +59,14 @@ class Harness {
   void Forget_Input();
 
   standin::Server server_;
-  std::unique_ptr<Expected_Output> expected_;
+  std::unique_ptr<ExpectedOutput> expected_;
   std::vector<std::uint8_t> table_;
   std::vector<void*> commands_;
 };
 
-standin::Server_Options Fuzz_Options() {
-  standin::Server_Options options;
-  options.build = standin::Host_Build::Build_0;
+standin::ServerOptions Fuzz_Options() {
+  standin::ServerOptions options;
+  options.build = standin::HostBuild::Build_0;
   options.players = true;
   return options;
 }
@@ -83,7 +83,7 @@ Harness::Harness(const std::string& plugin) : server_(Fuzz_Options()) {
     Fail("the plug-in did not register its ten commands and say so", "");
   }
   Populate(server_.World());
-  expected_ = std::make_unique<Expected_Output>(Player_Names(server_.World()));
+  expected_ = std::make_unique<ExpectedOutput>(Player_Names(server_.World()));
   table_.assign(server_.Table().Record(), server_.Table().Record() + standin::Script_Table_Bytes);
   Forget_Input();
 }
@@ -130,7 +130,7 @@ void Harness::Forget_Input() {
 }
 
 void Harness::Run_Line(unsigned index, unsigned failing, const std::string& text) {
-  standin::Host_Heap& heap = server_.Heap();
+  standin::HostHeap& heap = server_.Heap();
   const Books before = Books_Now();
   const std::uint64_t failing_ordinal = heap.Allocations() + failing;
   if (failing != 0) heap.Fail_Allocation(failing_ordinal);

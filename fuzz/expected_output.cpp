@@ -28,7 +28,7 @@ std::string Replaced(std::string text, const std::string& word, const std::strin
 
 }  // namespace
 
-Expected_Output::Expected_Output(const std::vector<std::string>& names) {
+ExpectedOutput::ExpectedOutput(const std::vector<std::string>& names) {
   const std::string name = Name_Pattern(names);
   for (unsigned i = 0; i < Command_Count; ++i) {
     for (const char* format : Known_Commands[i].confirmations) {
@@ -38,16 +38,16 @@ Expected_Output::Expected_Output(const std::vector<std::string>& names) {
   }
 }
 
-bool Expected_Output::Is_Confirmation(unsigned index, const std::string& line) const {
+bool ExpectedOutput::Is_Confirmation(unsigned index, const std::string& line) const {
   for (const std::regex& format : confirmations_[index]) {
     if (std::regex_match(line, format)) return true;
   }
   return false;
 }
 
-std::string Expected_Output::Check(unsigned index, const std::string& text, bool allocation_failed,
-                                   const std::vector<std::string>& printed) const {
-  const quillon_test::Known_Command& command = Known_Commands[index];
+std::string ExpectedOutput::Check(unsigned index, const std::string& text, bool allocation_failed,
+                                  const std::vector<std::string>& printed) const {
+  const quillon_test::KnownCommand& command = Known_Commands[index];
   if (text.empty()) {
     if (printed.size() == 1 && printed[0] == command.usage) return {};
     return "an empty argument must print exactly the usage line";

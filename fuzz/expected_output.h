@@ -14,10 +14,10 @@ namespace quillon_fuzz {
 using quillon_test::Command_Count;
 using quillon_test::Known_Commands;
 
-class Expected_Output {
+class ExpectedOutput {
  public:
   // `names`: the names a "%ls" may show, besides "None".
-  explicit Expected_Output(const std::vector<std::string>& names);
+  explicit ExpectedOutput(const std::vector<std::string>& names);
 
   // Why `printed` cannot be the output of command `index` for the argument `text`;
   // empty when it can. `allocation_failed`: one of the line's host allocations

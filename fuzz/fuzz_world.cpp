@@ -8,12 +8,12 @@ namespace quillon_fuzz {
 namespace {
 
 using standin::world::Player;
-using standin::world::Player_Quirks;
+using standin::world::PlayerQuirks;
 using standin::world::Vehicle;
 using standin::world::World;
 
 void Add_Odd_Records(World& world) {
-  Player_Quirks quirks[5];
+  PlayerQuirks quirks[5];
   quirks[0].no_holder = true;
   quirks[1].no_object = true;
   quirks[2].not_a_soldier = true;
@@ -40,7 +40,7 @@ void Add_Odd_Vehicles(World& world) {
 
 }  // namespace
 
-void Populate(standin::Host_World& host_world) {
+void Populate(standin::HostWorld& host_world) {
   host_world.Populate_Default();
   World& world = host_world.Players();
   Add_Odd_Records(world);
@@ -49,7 +49,7 @@ void Populate(standin::Host_World& host_world) {
   standin::world::Set_Active_World(&world);
 }
 
-std::vector<std::string> Player_Names(const standin::Host_World& host_world) {
+std::vector<std::string> Player_Names(const standin::HostWorld& host_world) {
   std::vector<std::string> names;
   for (const Player& player : host_world.Players().Players()) {
     names.push_back(standin::Utf16_To_Utf8(player.name.c_str()));

@@ -13,9 +13,9 @@ namespace quillon_fuzz {
 
 // Replaces the server's world with a fresh one and makes it the world the host
 // functions act on, so every input starts from the same players.
-void Populate(standin::Host_World& host_world);
+void Populate(standin::HostWorld& host_world);
 
 // The names of the world's players, as the console shows them.
-std::vector<std::string> Player_Names(const standin::Host_World& host_world);
+std::vector<std::string> Player_Names(const standin::HostWorld& host_world);
 
 }  // namespace quillon_fuzz

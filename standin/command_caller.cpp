@@ -8,7 +8,7 @@ namespace {
 
 // The block the assembly works from. Its address stays in ESI, which every calling
 // convention preserves, so it survives the call without touching the stack.
-struct Call_Frame {
+struct CallFrame {
   std::uint32_t function;     // 0
   std::uint32_t ecx;          // 4
   std::uint32_t padding;      // 8: bytes below the 16-byte boundary before the pushes
@@ -20,9 +20,9 @@ struct Call_Frame {
   std::uint32_t arguments[Max_Call_Arguments];  // 32
 };
 
-static_assert(offsetof(Call_Frame, arguments) == 32, "the assembly reads arguments at 32");
+static_assert(offsetof(CallFrame, arguments) == 32, "the assembly reads arguments at 32");
 
-void Run(Call_Frame* frame) {
+void Run(CallFrame* frame) {
   // Pushes arguments[count-1] first: element i sits at 32 + 4*i, so for ECX = n the
   // element n-1 is at 28 + 4*n.
   __asm__ __volatile__(
@@ -50,9 +50,9 @@ void Run(Call_Frame* frame) {
 
 }  // namespace
 
-Host_Call Call_Host_Style(const void* function, const void* ecx,
-                          std::initializer_list<std::uint32_t> arguments, unsigned skew) {
-  Call_Frame frame = {};
+HostCall Call_Host_Style(const void* function, const void* ecx,
+                         std::initializer_list<std::uint32_t> arguments, unsigned skew) {
+  CallFrame frame = {};
   frame.function = Word(function);
   frame.ecx = Word(ecx);
   frame.count = 0;

@@ -11,7 +11,7 @@
 
 namespace standin {
 
-struct Host_Call {
+struct HostCall {
   std::uint32_t result = 0;  // EAX after the return
   std::int32_t popped = 0;   // bytes the callee removed from the stack
 };
@@ -22,9 +22,9 @@ constexpr unsigned Host_Stack_Skew = 4;
 constexpr unsigned Max_Call_Arguments = 6;
 
 // `function` called with ECX = `ecx` and up to six 32-bit stack arguments.
-Host_Call Call_Host_Style(const void* function, const void* ecx,
-                          std::initializer_list<std::uint32_t> arguments,
-                          unsigned skew = Host_Stack_Skew);
+HostCall Call_Host_Style(const void* function, const void* ecx,
+                         std::initializer_list<std::uint32_t> arguments,
+                         unsigned skew = Host_Stack_Skew);
 
 // A function of the host ABI code (standin/msvc_host/host_abi.h) run from a stack
 // `skew` bytes off a 16-byte boundary, so the compiled call inside it reaches the
@@ -57,8 +57,8 @@ std::int32_t Run_Host_Code(std::int32_t (*function)(Parameters...), unsigned ske
   static_assert(sizeof...(Parameters) == sizeof...(Arguments), "one argument per parameter");
   static_assert(sizeof...(Parameters) <= Max_Call_Arguments, "at most six arguments");
   static_assert(((sizeof(Parameters) == 4) && ...), "32-bit arguments only");
-  const Host_Call call = Call_Host_Style(reinterpret_cast<const void*>(function), Cdecl_Ecx(),
-                                         {As_Word(static_cast<Parameters>(arguments))...}, skew);
+  const HostCall call = Call_Host_Style(reinterpret_cast<const void*>(function), Cdecl_Ecx(),
+                                        {As_Word(static_cast<Parameters>(arguments))...}, skew);
   return static_cast<std::int32_t>(call.result);
 }
 

@@ -6,7 +6,7 @@
 
 namespace standin {
 
-void Console_Command_List::Add(const void* self, void* const* element) {
+void ConsoleCommandList::Add(const void* self, void* const* element) {
   if (reinterpret_cast<std::uintptr_t>(self) != Console_Command_List_Object) {
     errors_.push_back("Add_Console_Command called on an object other than the list");
     return;
@@ -16,10 +16,10 @@ void Console_Command_List::Add(const void* self, void* const* element) {
     return;
   }
   commands_.push_back(*element);
-  log_->push_back({Console_Event::Append, reinterpret_cast<std::uintptr_t>(*element), {}});
+  log_->push_back({ConsoleEvent::Append, reinterpret_cast<std::uintptr_t>(*element), {}});
 }
 
-void Console_Command_List::Forget(void* command) {
+void ConsoleCommandList::Forget(void* command) {
   for (auto at = commands_.begin(); at != commands_.end(); ++at) {
     if (*at == command) {
       commands_.erase(at);
@@ -28,9 +28,9 @@ void Console_Command_List::Forget(void* command) {
   }
 }
 
-void Console_Command_List::Finalize() {
+void ConsoleCommandList::Finalize() {
   ++finalize_count_;
-  log_->push_back({Console_Event::Finalize, 0, {}});
+  log_->push_back({ConsoleEvent::Finalize, 0, {}});
 }
 
 }  // namespace standin

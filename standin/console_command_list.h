@@ -10,9 +10,9 @@
 
 namespace standin {
 
-class Console_Command_List {
+class ConsoleCommandList {
  public:
-  explicit Console_Command_List(Console_Log* log) : log_(log) {}
+  explicit ConsoleCommandList(ConsoleLog* log) : log_(log) {}
 
   // Add_Console_Command: `self` must be the list object and `element` the address of
   // a variable that holds the command pointer; anything else is recorded as an error.
@@ -28,7 +28,7 @@ class Console_Command_List {
   void Drop_All() { commands_.clear(); }
 
  private:
-  Console_Log* log_;
+  ConsoleLog* log_;
   std::vector<void*> commands_;
   std::size_t finalize_count_ = 0;
   std::vector<std::string> errors_;

@@ -9,13 +9,13 @@
 
 namespace standin {
 
-struct Console_Event {
+struct ConsoleEvent {
   enum Kind { Append, Finalize, Print };
   Kind kind;
   std::uintptr_t command = 0;  // Append: the command object's pointer
   std::string text;            // Print: the formatted text of one print call
 };
 
-using Console_Log = std::vector<Console_Event>;
+using ConsoleLog = std::vector<ConsoleEvent>;
 
 }  // namespace standin

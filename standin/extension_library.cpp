@@ -7,17 +7,17 @@ namespace standin {
 
 namespace {
 
-struct Extension_Tag;
-using Extension_Stubs = Stub_Family<Extension_Tag, Extension_Name_Count>;
+struct ExtensionTag;
+using ExtensionStubs = StubFamily<ExtensionTag, Extension_Name_Count>;
 
 // Its address is the module handle of vkl.dll.
 char Extension_Module_Tag;
 
 }  // namespace
 
-void* Extension_Library::Module_Handle() { return &Extension_Module_Tag; }
+void* ExtensionLibrary::Module_Handle() { return &Extension_Module_Tag; }
 
-unsigned Extension_Library::Index_Of(const std::string& name) {
+unsigned ExtensionLibrary::Index_Of(const std::string& name) {
   for (unsigned i = 0; i < Extension_Name_Count; ++i) {
     if (name == Extension_Names[i].name) return i;
   }
@@ -26,12 +26,12 @@ unsigned Extension_Library::Index_Of(const std::string& name) {
 
 // The library's collision function acts on the world of players: the plug-in binds it
 // into the script table and calls it after toggling a soldier's flying.
-const void* Extension_Library::Function_Of(const std::string& name) {
+const void* ExtensionLibrary::Function_Of(const std::string& name) {
   if (name == "New_Enable_Collisions") return world::Enable_Collisions_Function();
-  return Extension_Stubs::Address(Index_Of(name));
+  return ExtensionStubs::Address(Index_Of(name));
 }
 
-const void* Extension_Library::Lookup(const char* name) const {
+const void* ExtensionLibrary::Lookup(const char* name) const {
   if (name == nullptr || missing_.count(name) != 0) return nullptr;
   return Function_Of(name);
 }

@@ -8,15 +8,15 @@
 
 namespace standin {
 
-struct Extension_Name {
+struct ExtensionName {
   const char* name;
   unsigned slot;  // byte offset of the script table slot it replaces, or 0
 };
 
 constexpr unsigned Extension_Name_Count = 115;
-extern const Extension_Name Extension_Names[Extension_Name_Count];
+extern const ExtensionName Extension_Names[Extension_Name_Count];
 
-class Extension_Library {
+class ExtensionLibrary {
  public:
   // The module handle the host passes for vkl.dll: a sentinel no real module has.
   static void* Module_Handle();

@@ -4,7 +4,7 @@ namespace standin {
 
 // The names the plug-in looks up in vkl.dll, in the order it looks them up; the
 // number after a name is the byte offset of the script table slot it overwrites.
-const Extension_Name Extension_Names[Extension_Name_Count] = {
+const ExtensionName Extension_Names[Extension_Name_Count] = {
     {"New_Enable_Stealth", 708},
     {"New_Create_Explosion", 416},
     {"New_Create_Explosion_At_Bone", 420},

@@ -4,10 +4,10 @@
 
 namespace standin {
 
-void Host_Console::Print(const char* format, va_list arguments) {
+void HostConsole::Print(const char* format, va_list arguments) {
   std::string text = Format_Console_Text(format, arguments);
   printed_.push_back(text);
-  log_->push_back({Console_Event::Print, 0, text});
+  log_->push_back({ConsoleEvent::Print, 0, text});
   if (echo_) echo_(text);
 }
 

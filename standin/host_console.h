@@ -11,11 +11,11 @@
 
 namespace standin {
 
-class Host_Console {
+class HostConsole {
  public:
   using Echo = std::function<void(const std::string&)>;
 
-  explicit Host_Console(Console_Log* log) : log_(log) {}
+  explicit HostConsole(ConsoleLog* log) : log_(log) {}
 
   void Set_Echo(Echo echo) { echo_ = std::move(echo); }
   // One print call of the host's console function.
@@ -29,7 +29,7 @@ class Host_Console {
   }
 
  private:
-  Console_Log* log_;
+  ConsoleLog* log_;
   Echo echo_;
   std::vector<std::string> printed_;
 };

@@ -3,10 +3,10 @@
 namespace standin {
 
 namespace {
-Host_Context* active = nullptr;
+HostContext* active = nullptr;
 }
 
-Host_Context* Active_Host() { return active; }
-void Set_Active_Host(Host_Context* context) { active = context; }
+HostContext* Active_Host() { return active; }
+void Set_Active_Host(HostContext* context) { active = context; }
 
 }  // namespace standin

@@ -5,24 +5,24 @@
 
 namespace standin {
 
-class Host_Heap;
-class Host_Console;
-class Console_Command_List;
-class Extension_Library;
-struct Windows_Api_Log;
-class Host_World;
+class HostHeap;
+class HostConsole;
+class ConsoleCommandList;
+class ExtensionLibrary;
+struct WindowsApiLog;
+class HostWorld;
 
-struct Host_Context {
-  Host_Heap* heap;
-  Host_Console* console;
-  Console_Command_List* commands;
-  Extension_Library* extensions;
-  Windows_Api_Log* api;
-  Host_World* world;
+struct HostContext {
+  HostHeap* heap;
+  HostConsole* console;
+  ConsoleCommandList* commands;
+  ExtensionLibrary* extensions;
+  WindowsApiLog* api;
+  HostWorld* world;
 };
 
 // Null while no server runs.
-Host_Context* Active_Host();
-void Set_Active_Host(Host_Context* context);
+HostContext* Active_Host();
+void Set_Active_Host(HostContext* context);
 
 }  // namespace standin

@@ -15,16 +15,16 @@ namespace standin {
 namespace {
 
 STANDIN_HOST_ENTRY HOST_CDECL void* Host_Alloc_Entry(std::uint32_t bytes) {
-  Host_Context* host = Active_Host();
+  HostContext* host = Active_Host();
   return host == nullptr ? nullptr : host->heap->Allocate(bytes);
 }
 
 STANDIN_HOST_ENTRY HOST_CDECL void Host_Free_Entry(void* block) {
-  if (Host_Context* host = Active_Host()) host->heap->Release(block);
+  if (HostContext* host = Active_Host()) host->heap->Release(block);
 }
 
 STANDIN_HOST_ENTRY HOST_CDECL int Console_Output_Entry(const char* format, ...) {
-  Host_Context* host = Active_Host();
+  HostContext* host = Active_Host();
   if (host == nullptr) return 0;
   va_list arguments;
   va_start(arguments, format);
@@ -34,25 +34,25 @@ STANDIN_HOST_ENTRY HOST_CDECL int Console_Output_Entry(const char* format, ...) 
 }
 
 STANDIN_HOST_ENTRY HOST_CDECL void Finalize_Console_Commands_Entry() {
-  if (Host_Context* host = Active_Host()) host->commands->Finalize();
+  if (HostContext* host = Active_Host()) host->commands->Finalize();
 }
 
-void Write_Signature(Host_Image* image, Address address) {
+void Write_Signature(HostImage* image, Address address) {
   image->Write_Bytes(address, Build_Signature, Signature_Length);
 }
 
 }  // namespace
 
 extern "C" STANDIN_HOST_ENTRY void Standin_Console_List_Add(void* list, void* const* element) {
-  if (Host_Context* host = Active_Host()) host->commands->Add(list, element);
+  if (HostContext* host = Active_Host()) host->commands->Add(list, element);
 }
 
 const void* Host_Alloc_Function() { return Code_Address(&Host_Alloc_Entry); }
 const void* Host_Free_Function() { return Code_Address(&Host_Free_Entry); }
 const void* Console_Output_Function() { return Code_Address(&Console_Output_Entry); }
 
-void Bind_Host_Functions(Host_Image* image, Host_Build build, bool sse) {
-  const Bridge_Addresses& bridge = Bridge_For(build);
+void Bind_Host_Functions(HostImage* image, HostBuild build, bool sse) {
+  const BridgeAddresses& bridge = Bridge_For(build);
   if (bridge.signature != 0) Write_Signature(image, bridge.signature);
   if (bridge.alloc != 0) image->Write_Jump(bridge.alloc, Code_Address(&Host_Alloc_Entry));
   if (bridge.free != 0) image->Write_Jump(bridge.free, Code_Address(&Host_Free_Entry));
@@ -65,7 +65,7 @@ void Bind_Host_Functions(Host_Image* image, Host_Build build, bool sse) {
   image->Write_Jump(Finalize_Console_Commands, Code_Address(&Finalize_Console_Commands_Entry));
 }
 
-void Write_Near_Miss_Signatures(Host_Image* image) {
+void Write_Near_Miss_Signatures(HostImage* image) {
   std::uint8_t near_miss[Signature_Length];
   for (unsigned i = 0; i < Signature_Length; ++i) near_miss[i] = Build_Signature[i];
   near_miss[Signature_Length - 1] ^= 0x01;

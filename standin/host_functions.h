@@ -15,10 +15,10 @@ const void* Host_Free_Function();
 const void* Console_Output_Function();
 
 // Writes the build's signature, jumps and SSE flag. `sse` is the flag's value.
-void Bind_Host_Functions(Host_Image* image, Host_Build build, bool sse);
+void Bind_Host_Functions(HostImage* image, HostBuild build, bool sse);
 
 // Writes the signature with its last byte changed at every probe address: close to
 // every build, and none of them.
-void Write_Near_Miss_Signatures(Host_Image* image);
+void Write_Near_Miss_Signatures(HostImage* image);
 
 }  // namespace standin

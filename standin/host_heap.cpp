@@ -26,17 +26,17 @@ void* As_Block(std::uintptr_t address) { return reinterpret_cast<void*>(address)
 
 }  // namespace
 
-Host_Heap::~Host_Heap() {
+HostHeap::~HostHeap() {
   for (const auto& [block, bytes] : live_) guarded_block::Free(As_Block(block), bytes);
-  for (const Released_Block& released : quarantine_) {
+  for (const ReleasedBlock& released : quarantine_) {
     guarded_block::Free(As_Block(released.block), released.bytes);
   }
 }
 
-std::uint64_t Host_Heap::Full_Checks() { return Full_Checks_Run; }
-std::uint64_t Host_Heap::Block_Checks() { return Block_Checks_Run; }
+std::uint64_t HostHeap::Full_Checks() { return Full_Checks_Run; }
+std::uint64_t HostHeap::Block_Checks() { return Block_Checks_Run; }
 
-void Host_Heap::Note_Damage(const char* damage, std::uintptr_t block, std::uint32_t bytes) {
+void HostHeap::Note_Damage(const char* damage, std::uintptr_t block, std::uint32_t bytes) {
   if (damage == nullptr) return;
   char text[160];
   std::snprintf(text, sizeof text, "block 0x%08lx of %lu bytes: %s",
@@ -44,8 +44,8 @@ void Host_Heap::Note_Damage(const char* damage, std::uintptr_t block, std::uint3
   errors_.push_back(text);
 }
 
-void Host_Heap::Leave_Quarantine() {
-  const Released_Block oldest = quarantine_.front();
+void HostHeap::Leave_Quarantine() {
+  const ReleasedBlock oldest = quarantine_.front();
   quarantine_.pop_front();
   ++Block_Checks_Run;
   Note_Damage(guarded_block::Released_Damage(As_Block(oldest.block), oldest.bytes), oldest.block,
@@ -53,49 +53,49 @@ void Host_Heap::Leave_Quarantine() {
   guarded_block::Free(As_Block(oldest.block), oldest.bytes);
 }
 
-void Host_Heap::Check() {
+void HostHeap::Check() {
   ++Full_Checks_Run;
   for (const auto& [block, bytes] : live_) {
     Note_Damage(guarded_block::Live_Damage(As_Block(block), bytes), block, bytes);
   }
-  for (const Released_Block& released : quarantine_) {
+  for (const ReleasedBlock& released : quarantine_) {
     Note_Damage(guarded_block::Released_Damage(As_Block(released.block), released.bytes),
                 released.block, released.bytes);
   }
 }
 
-void* Host_Heap::Allocate(std::uint32_t bytes) {
+void* HostHeap::Allocate(std::uint32_t bytes) {
   ++allocations_;
   if (failing_.count(allocations_) != 0) {
-    log_.push_back({Heap_Event::Allocate_Failed, 0, bytes});
+    log_.push_back({HeapEvent::Allocate_Failed, 0, bytes});
     return nullptr;
   }
   void* block = guarded_block::Allocate(bytes);
   if (block == nullptr) {
-    log_.push_back({Heap_Event::Allocate_Failed, 0, bytes});
+    log_.push_back({HeapEvent::Allocate_Failed, 0, bytes});
     return nullptr;
   }
   const auto address = reinterpret_cast<std::uintptr_t>(block);
   live_[address] = bytes;
-  log_.push_back({Heap_Event::Allocate, address, bytes});
+  log_.push_back({HeapEvent::Allocate, address, bytes});
   return block;
 }
 
-void Host_Heap::Release(void* block) {
+void HostHeap::Release(void* block) {
   const auto address = reinterpret_cast<std::uintptr_t>(block);
   if (block == nullptr) {
-    log_.push_back({Heap_Event::Release_Null, 0, 0});
+    log_.push_back({HeapEvent::Release_Null, 0, 0});
     return;
   }
   const auto found = live_.find(address);
   if (found == live_.end()) {
-    log_.push_back({Heap_Event::Release_Unknown, address, 0});
+    log_.push_back({HeapEvent::Release_Unknown, address, 0});
     errors_.push_back(Describe_Unknown(address));
     return;
   }
   ++releases_;
   const std::uint32_t bytes = found->second;
-  log_.push_back({Heap_Event::Release, address, bytes});
+  log_.push_back({HeapEvent::Release, address, bytes});
   live_.erase(found);
   ++Block_Checks_Run;
   Note_Damage(guarded_block::Live_Damage(block, bytes), address, bytes);
@@ -104,16 +104,16 @@ void Host_Heap::Release(void* block) {
   if (quarantine_.size() > Quarantine_Blocks) Leave_Quarantine();
 }
 
-bool Host_Heap::Owns(const void* block) const {
+bool HostHeap::Owns(const void* block) const {
   return live_.count(reinterpret_cast<std::uintptr_t>(block)) != 0;
 }
 
-std::uint32_t Host_Heap::Size_Of(const void* block) const {
+std::uint32_t HostHeap::Size_Of(const void* block) const {
   const auto found = live_.find(reinterpret_cast<std::uintptr_t>(block));
   return found == live_.end() ? 0 : found->second;
 }
 
-std::uint64_t Host_Heap::Live_Bytes() const {
+std::uint64_t HostHeap::Live_Bytes() const {
   std::uint64_t total = 0;
   for (const auto& entry : live_) total += entry.second;
   return total;

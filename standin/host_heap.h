@@ -15,19 +15,19 @@
 
 namespace standin {
 
-struct Heap_Event {
+struct HeapEvent {
   enum Kind { Allocate, Allocate_Failed, Release, Release_Null, Release_Unknown };
   Kind kind;
   std::uintptr_t block;
   std::uint32_t bytes;  // requested size; for a release, the size of the block released
 };
 
-class Host_Heap {
+class HostHeap {
  public:
-  Host_Heap() = default;
-  Host_Heap(const Host_Heap&) = delete;
-  Host_Heap& operator=(const Host_Heap&) = delete;
-  ~Host_Heap();
+  HostHeap() = default;
+  HostHeap(const HostHeap&) = delete;
+  HostHeap& operator=(const HostHeap&) = delete;
+  ~HostHeap();
 
   // Returns a block of `bytes` (filled with 0xCD), or null for an allocation chosen
   // to fail.
@@ -58,12 +58,12 @@ class Host_Heap {
   std::uint64_t Live_Bytes() const;
   std::uint64_t Allocations() const { return allocations_; }
   std::uint64_t Releases() const { return releases_; }
-  const std::vector<Heap_Event>& Log() const { return log_; }
+  const std::vector<HeapEvent>& Log() const { return log_; }
   // One line per release of a pointer the heap does not own, and per damaged block.
   const std::vector<std::string>& Errors() const { return errors_; }
 
  private:
-  struct Released_Block {
+  struct ReleasedBlock {
     std::uintptr_t block;
     std::uint32_t bytes;
   };
@@ -71,11 +71,11 @@ class Host_Heap {
   void Leave_Quarantine();
 
   std::map<std::uintptr_t, std::uint32_t> live_;
-  std::deque<Released_Block> quarantine_;
+  std::deque<ReleasedBlock> quarantine_;
   std::set<std::uint64_t> failing_;
   std::uint64_t allocations_ = 0;
   std::uint64_t releases_ = 0;
-  std::vector<Heap_Event> log_;
+  std::vector<HeapEvent> log_;
   std::vector<std::string> errors_;
 };
 

@@ -10,7 +10,7 @@
 
 namespace standin {
 
-class Host_Image {
+class HostImage {
  public:
   // Maps the range on first use. False, with a reason, when the range is unusable.
   bool Open(std::string* error);

@@ -16,7 +16,7 @@ constexpr Address Host_Image_Size = 0x500000;
 constexpr Address Host_Page_Size = 0x1000;
 
 // Which build of the host executable the stand-in plays.
-enum class Host_Build { Build_0, Build_1, Build_4, None };
+enum class HostBuild { Build_0, Build_1, Build_4, None };
 
 // The short routine every known build carries, each build at an address of its own.
 constexpr unsigned Signature_Length = 19;
@@ -30,7 +30,7 @@ constexpr Address Signature_Build_4 = 0x78790C;
 constexpr Address Signature_Addresses[] = {Signature_Build_0, Signature_Build_1, Signature_Build_4};
 
 // Per-build addresses of the memory and console bridge; 0 where the build has none.
-struct Bridge_Addresses {
+struct BridgeAddresses {
   Address signature;
   Address alloc;           // cdecl void* (unsigned bytes); single object and array alike
   Address free;            // cdecl void (void*); single object and array alike
@@ -38,36 +38,36 @@ struct Bridge_Addresses {
   Address sse_flag;        // one byte, 1 when the processor offers SSE
 };
 
-constexpr Bridge_Addresses Bridge_Build_0 = {Signature_Build_0, 0x672B70, 0x672C80, 0x428B50,
-                                             0x84F702};
-constexpr Bridge_Addresses Bridge_Build_1 = {Signature_Build_1, 0x672410, 0x672520, 0x428CD0,
-                                             0x84E8EA};
-constexpr Bridge_Addresses Bridge_Build_4 = {Signature_Build_4, 0x7A783D, 0x7A7866, 0, 0};
-constexpr Bridge_Addresses Bridge_None = {0, 0, 0, 0, 0};
+constexpr BridgeAddresses Bridge_Build_0 = {Signature_Build_0, 0x672B70, 0x672C80, 0x428B50,
+                                            0x84F702};
+constexpr BridgeAddresses Bridge_Build_1 = {Signature_Build_1, 0x672410, 0x672520, 0x428CD0,
+                                            0x84E8EA};
+constexpr BridgeAddresses Bridge_Build_4 = {Signature_Build_4, 0x7A783D, 0x7A7866, 0, 0};
+constexpr BridgeAddresses Bridge_None = {0, 0, 0, 0, 0};
 
-constexpr const Bridge_Addresses& Bridge_For(Host_Build build) {
-  return build == Host_Build::Build_0   ? Bridge_Build_0
-         : build == Host_Build::Build_1 ? Bridge_Build_1
-         : build == Host_Build::Build_4 ? Bridge_Build_4
-                                        : Bridge_None;
+constexpr const BridgeAddresses& Bridge_For(HostBuild build) {
+  return build == HostBuild::Build_0   ? Bridge_Build_0
+         : build == HostBuild::Build_1 ? Bridge_Build_1
+         : build == HostBuild::Build_4 ? Bridge_Build_4
+                                       : Bridge_None;
 }
 
 // Per-build addresses of the engine functions that reach players; 0 where unknown.
-struct Engine_Addresses {
+struct EngineAddresses {
   Address find_definition_by_name;         // cdecl ObjectDefinition* (const char*, int)
   Address find_player;                     // cdecl PlayerRecord* (int id)
   Address reinit_soldier_from_definition;  // thiscall on a soldier view (ObjectDefinition*)
   Address toggle_fly_mode;                 // thiscall on a soldier view ()
 };
 
-constexpr Engine_Addresses Engine_Build_0 = {0x526860, 0x4157E0, 0x6C7410, 0x6CFC80};
-constexpr Engine_Addresses Engine_Build_1 = {0x526100, 0x4157E0, 0x6C6CB0, 0x6CF520};
-constexpr Engine_Addresses Engine_None = {0, 0, 0, 0};
+constexpr EngineAddresses Engine_Build_0 = {0x526860, 0x4157E0, 0x6C7410, 0x6CFC80};
+constexpr EngineAddresses Engine_Build_1 = {0x526100, 0x4157E0, 0x6C6CB0, 0x6CF520};
+constexpr EngineAddresses Engine_None = {0, 0, 0, 0};
 
-constexpr const Engine_Addresses& Engine_For(Host_Build build) {
-  return build == Host_Build::Build_0   ? Engine_Build_0
-         : build == Host_Build::Build_1 ? Engine_Build_1
-                                        : Engine_None;
+constexpr const EngineAddresses& Engine_For(HostBuild build) {
+  return build == HostBuild::Build_0   ? Engine_Build_0
+         : build == HostBuild::Build_1 ? Engine_Build_1
+                                       : Engine_None;
 }
 
 // Console registration: the same in every build.
@@ -87,12 +87,12 @@ constexpr bool On_Probe_Page(Address address) {
   return false;
 }
 
-constexpr bool Shares_A_Probe_Page(const Bridge_Addresses& bridge) {
+constexpr bool Shares_A_Probe_Page(const BridgeAddresses& bridge) {
   return On_Probe_Page(bridge.alloc) || On_Probe_Page(bridge.free) ||
          On_Probe_Page(bridge.console_output) || On_Probe_Page(bridge.sse_flag);
 }
 
-constexpr bool Shares_A_Probe_Page(const Engine_Addresses& engine) {
+constexpr bool Shares_A_Probe_Page(const EngineAddresses& engine) {
   return On_Probe_Page(engine.find_definition_by_name) || On_Probe_Page(engine.find_player) ||
          On_Probe_Page(engine.reinit_soldier_from_definition) ||
          On_Probe_Page(engine.toggle_fly_mode);

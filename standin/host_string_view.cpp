@@ -21,8 +21,8 @@ const char* Block_Of(const std::uint8_t* record) {
 }
 
 // Checks the text storage and reads the text; an empty string means it is sound.
-std::string Read_Text(const std::uint8_t* record, const Host_Heap& heap,
-                      Host_String_Contents* contents) {
+std::string Read_Text(const std::uint8_t* record, const HostHeap& heap,
+                      HostStringContents* contents) {
   if (contents->capacity < host_string::Inline_Capacity) return "capacity below 15";
   if (contents->length > contents->capacity) return "length beyond the capacity";
   const char* text = reinterpret_cast<const char*>(record + host_string::Text);
@@ -50,15 +50,15 @@ void Init_Empty_Host_String(std::uint8_t* record, std::uint32_t allocator_word) 
   std::memcpy(record + host_string::Capacity, &capacity, 4);
 }
 
-Host_String_Contents Read_Host_String(const std::uint8_t* record, const Host_Heap& heap) {
-  Host_String_Contents contents;
+HostStringContents Read_Host_String(const std::uint8_t* record, const HostHeap& heap) {
+  HostStringContents contents;
   contents.length = Word_At(record, host_string::Length);
   contents.capacity = Word_At(record, host_string::Capacity);
   contents.problem = Read_Text(record, heap, &contents);
   return contents;
 }
 
-void Release_Host_String(std::uint8_t* record, Host_Heap* heap) {
+void Release_Host_String(std::uint8_t* record, HostHeap* heap) {
   if (Word_At(record, host_string::Capacity) <= host_string::Inline_Capacity) return;
   heap->Release(const_cast<char*>(Block_Of(record)));
   Init_Empty_Host_String(record, Word_At(record, host_string::Allocator));

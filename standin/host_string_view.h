@@ -6,9 +6,9 @@
 
 namespace standin {
 
-class Host_Heap;
+class HostHeap;
 
-struct Host_String_Contents {
+struct HostStringContents {
   std::string text;
   std::uint32_t length = 0;
   std::uint32_t capacity = 0;
@@ -23,9 +23,9 @@ void Init_Empty_Host_String(std::uint8_t* record, std::uint32_t allocator_word);
 // Reads the string; `problem` names the first inconsistency (a length beyond the
 // capacity, a missing terminator, a block the host heap did not hand out or that is
 // too small for the capacity).
-Host_String_Contents Read_Host_String(const std::uint8_t* record, const Host_Heap& heap);
+HostStringContents Read_Host_String(const std::uint8_t* record, const HostHeap& heap);
 
 // Gives the string's block back to the host heap, as the host does with its records.
-void Release_Host_String(std::uint8_t* record, Host_Heap* heap);
+void Release_Host_String(std::uint8_t* record, HostHeap* heap);
 
 }  // namespace standin

@@ -5,17 +5,17 @@
 
 namespace standin {
 
-Host_World::Host_World() : world_(std::make_unique<world::World>()) {}
+HostWorld::HostWorld() : world_(std::make_unique<world::World>()) {}
 
 // A running server's host functions keep acting on the world that replaces this one.
-void Host_World::Populate_Default() {
+void HostWorld::Populate_Default() {
   std::unique_ptr<world::World> populated = world::World::Default();
   if (world::Active_World() == world_.get()) world::Set_Active_World(populated.get());
   world_ = std::move(populated);
 }
 
-void Host_World::Bind(Host_Image* image, Host_Build build) {
-  const Engine_Addresses& engine = Engine_For(build);
+void HostWorld::Bind(HostImage* image, HostBuild build) {
+  const EngineAddresses& engine = Engine_For(build);
   const struct {
     Address at;
     const void* function;

@@ -14,13 +14,13 @@
 
 namespace standin {
 
-class Host_World {
+class HostWorld {
  public:
   // An empty world: Find_Player finds nobody and Find_Definition_By_Name no preset.
-  Host_World();
+  HostWorld();
 
   // Writes jumps at the build's engine function addresses.
-  static void Bind(Host_Image* image, Host_Build build);
+  static void Bind(HostImage* image, HostBuild build);
 
   // Replaces the world with the one an operator starts with (see World::Default).
   void Populate_Default();

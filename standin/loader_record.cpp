@@ -8,8 +8,8 @@
 
 namespace standin {
 
-Loader_Record::Loader_Record(unsigned bytes, std::vector<unsigned> strings,
-                             std::vector<unsigned> writable)
+LoaderRecord::LoaderRecord(unsigned bytes, std::vector<unsigned> strings,
+                           std::vector<unsigned> writable)
     : bytes_(bytes), strings_(std::move(strings)), writable_(std::move(writable)) {
   for (unsigned i = 0; i < bytes; ++i) bytes_[i] = Pattern(i);
   for (unsigned offset : strings_) {
@@ -18,8 +18,8 @@ Loader_Record::Loader_Record(unsigned bytes, std::vector<unsigned> strings,
   pristine_ = bytes_;
 }
 
-void Loader_Record::Hold_In_Block(unsigned offset, const std::string& text, std::uint32_t capacity,
-                                  Host_Heap* heap) {
+void LoaderRecord::Hold_In_Block(unsigned offset, const std::string& text, std::uint32_t capacity,
+                                 HostHeap* heap) {
   auto* block = static_cast<char*>(heap->Allocate(capacity + 1));
   if (block == nullptr) return;
   std::memcpy(block, text.c_str(), text.size() + 1);
@@ -32,11 +32,11 @@ void Loader_Record::Hold_In_Block(unsigned offset, const std::string& text, std:
   std::copy(record, record + host_string::Bytes, pristine_.begin() + offset);
 }
 
-Host_String_Contents Loader_Record::String_At(unsigned offset, const Host_Heap& heap) const {
+HostStringContents LoaderRecord::String_At(unsigned offset, const HostHeap& heap) const {
   return Read_Host_String(bytes_.data() + offset, heap);
 }
 
-bool Loader_Record::May_Change(unsigned offset) const {
+bool LoaderRecord::May_Change(unsigned offset) const {
   if (std::find(writable_.begin(), writable_.end(), offset) != writable_.end()) return true;
   for (unsigned start : strings_) {
     if (offset >= start + host_string::Text && offset < start + host_string::Bytes) return true;
@@ -44,7 +44,7 @@ bool Loader_Record::May_Change(unsigned offset) const {
   return false;
 }
 
-std::vector<unsigned> Loader_Record::Foreign_Changes() const {
+std::vector<unsigned> LoaderRecord::Foreign_Changes() const {
   std::vector<unsigned> changed;
   for (unsigned i = 0; i < bytes_.size(); ++i) {
     if (bytes_[i] != pristine_[i] && !May_Change(i)) changed.push_back(i);
@@ -52,7 +52,7 @@ std::vector<unsigned> Loader_Record::Foreign_Changes() const {
   return changed;
 }
 
-void Loader_Record::Release_Strings(Host_Heap* heap) {
+void LoaderRecord::Release_Strings(HostHeap* heap) {
   for (unsigned offset : strings_) Release_Host_String(bytes_.data() + offset, heap);
 }
 

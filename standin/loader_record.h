@@ -12,25 +12,25 @@
 
 namespace standin {
 
-class Loader_Record {
+class LoaderRecord {
  public:
   // `strings`: byte offsets of the HostString members; `writable`: single bytes the
   // plug-in may write (a flag).
-  Loader_Record(unsigned bytes, std::vector<unsigned> strings, std::vector<unsigned> writable);
+  LoaderRecord(unsigned bytes, std::vector<unsigned> strings, std::vector<unsigned> writable);
 
   std::uint8_t* Data() { return bytes_.data(); }
   // Makes the string member at `offset` hold `text` in a host heap block of
   // `capacity` + 1 bytes, as a record the host reuses would.
   void Hold_In_Block(unsigned offset, const std::string& text, std::uint32_t capacity,
-                     Host_Heap* heap);
+                     HostHeap* heap);
   std::uint8_t Byte(unsigned offset) const { return bytes_.at(offset); }
-  Host_String_Contents String_At(unsigned offset, const Host_Heap& heap) const;
+  HostStringContents String_At(unsigned offset, const HostHeap& heap) const;
   // Offsets of changed bytes outside the text, length and capacity of the string
   // members and outside the writable bytes. A string's allocator word counts as
   // foreign: the plug-in never writes it.
   std::vector<unsigned> Foreign_Changes() const;
   // The host releases the strings' blocks with its own allocator when done.
-  void Release_Strings(Host_Heap* heap);
+  void Release_Strings(HostHeap* heap);
 
   static std::uint8_t Pattern(unsigned offset) { return static_cast<std::uint8_t>(0xA5 ^ offset); }
 

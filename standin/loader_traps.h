@@ -6,9 +6,9 @@
 
 namespace standin {
 
-class Loader_Traps {
+class LoaderTraps {
  public:
-  Loader_Traps();
+  LoaderTraps();
   void* Loader_Object() { return &object_; }
   void* Destroy_Callback() const;
   // Calls of the loader object's operations and of the callback, all together.

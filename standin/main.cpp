@@ -22,33 +22,33 @@
 namespace {
 
 // An operator starts with the default world of players.
-standin::Server_Options With_Players() {
-  standin::Server_Options options;
+standin::ServerOptions With_Players() {
+  standin::ServerOptions options;
   options.players = true;
   return options;
 }
 
-struct Command_Line {
-  standin::Server_Options options = With_Players();
+struct CommandLine {
+  standin::ServerOptions options = With_Players();
   std::string plugin;
   std::string locale;  // the C runtime's locale while the commands run; empty: left as is
 };
 
-bool Parse_Build(const std::string& text, standin::Host_Build* build) {
+bool Parse_Build(const std::string& text, standin::HostBuild* build) {
   if (text == "0")
-    *build = standin::Host_Build::Build_0;
+    *build = standin::HostBuild::Build_0;
   else if (text == "1")
-    *build = standin::Host_Build::Build_1;
+    *build = standin::HostBuild::Build_1;
   else if (text == "4")
-    *build = standin::Host_Build::Build_4;
+    *build = standin::HostBuild::Build_4;
   else if (text == "none")
-    *build = standin::Host_Build::None;
+    *build = standin::HostBuild::None;
   else
     return false;
   return true;
 }
 
-bool Parse(int count, char** words, Command_Line* line) {
+bool Parse(int count, char** words, CommandLine* line) {
   for (int i = 1; i < count; ++i) {
     const std::string word = words[i];
     const bool has_value = i + 1 < count;
@@ -130,7 +130,7 @@ void Show(const std::string& text) {
 }  // namespace
 
 int main(int count, char** words) {
-  Command_Line line;
+  CommandLine line;
   if (!Parse(count, words, &line)) {
     std::fprintf(stderr,
                  "usage: %s --build 0|1|4|none --plugin PATH [--missing NAME]... "
@@ -165,7 +165,7 @@ int main(int count, char** words) {
   std::fprintf(stderr,
                "quillon-standin: host heap checks: %llu of the whole heap, %llu of single "
                "blocks; damage found: %zu\n",
-               static_cast<unsigned long long>(standin::Host_Heap::Full_Checks()),
-               static_cast<unsigned long long>(standin::Host_Heap::Block_Checks()), damage);
+               static_cast<unsigned long long>(standin::HostHeap::Full_Checks()),
+               static_cast<unsigned long long>(standin::HostHeap::Block_Checks()), damage);
   return damage == 0 ? 0 : 3;
 }

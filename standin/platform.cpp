@@ -2,9 +2,9 @@
 
 namespace standin::platform {
 
-Host_Range Map_Host_Image(std::string* error) {
+HostRange Map_Host_Image(std::string* error) {
   static std::string first_error;
-  static const Host_Range range = Map_Host_Image_Now(&first_error);
+  static const HostRange range = Map_Host_Image_Now(&first_error);
   if (range.bytes == 0) *error = first_error;
   return range;
 }

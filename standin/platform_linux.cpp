@@ -9,7 +9,7 @@ namespace standin::platform {
 
 namespace {
 
-Host_Range Map_Once(std::string* error) {
+HostRange Map_Once(std::string* error) {
   void* wanted = reinterpret_cast<void*>(static_cast<std::uintptr_t>(Host_Image_Base));
   void* got = mmap(wanted, Host_Image_Size, PROT_READ | PROT_WRITE | PROT_EXEC,
                    MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
@@ -27,7 +27,7 @@ Host_Range Map_Once(std::string* error) {
 
 }  // namespace
 
-Host_Range Map_Host_Image_Now(std::string* error) { return Map_Once(error); }
+HostRange Map_Host_Image_Now(std::string* error) { return Map_Once(error); }
 
 bool Protect_Whole_Pages(Address start, Address bytes, bool accessible) {
   const int protection = accessible ? PROT_READ | PROT_WRITE | PROT_EXEC : PROT_NONE;

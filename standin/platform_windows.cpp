@@ -13,7 +13,7 @@ namespace standin::platform {
 
 namespace {
 
-Host_Range Map_Once(std::string* error) {
+HostRange Map_Once(std::string* error) {
   const auto wanted = static_cast<std::uintptr_t>(Host_Image_Base + Host_Page_Size);
   if (reinterpret_cast<std::uintptr_t>(Host_Image_Section) != wanted) {
     *error = "the stand-in was linked without the host image section at 0x401000";
@@ -30,7 +30,7 @@ Host_Range Map_Once(std::string* error) {
 
 }  // namespace
 
-Host_Range Map_Host_Image_Now(std::string* error) { return Map_Once(error); }
+HostRange Map_Host_Image_Now(std::string* error) { return Map_Once(error); }
 
 bool Protect_Whole_Pages(Address start, Address bytes, bool accessible) {
   DWORD old = 0;

@@ -6,7 +6,7 @@
 
 namespace standin {
 
-bool Plugin_Exports::Bind(const Plugin_Module& module, std::string* error) {
+bool PluginExports::Bind(const PluginModule& module, std::string* error) {
   struct Wanted {
     const char* name;
     const void** slot;
@@ -23,14 +23,14 @@ bool Plugin_Exports::Bind(const Plugin_Module& module, std::string* error) {
   std::string missing;
   for (const Wanted& export_entry : wanted) {
     *export_entry.slot = module.Export(export_entry.name);
-    const bool optional = export_entry.slot == &dll_main_ && Plugin_Module::Loader_Runs_Entry();
+    const bool optional = export_entry.slot == &dll_main_ && PluginModule::Loader_Runs_Entry();
     if (*export_entry.slot == nullptr && !optional) missing += std::string(" ") + export_entry.name;
   }
   if (!missing.empty()) *error = "the plug-in lacks the exports" + missing;
   return missing.empty();
 }
 
-bool Plugin_Exports::Present(const char* name, const void* function) {
+bool PluginExports::Present(const char* name, const void* function) {
   if (function != nullptr) return true;
   stack_errors_.push_back(std::string(name) + " called, but the plug-in does not export it");
   return false;
@@ -38,13 +38,13 @@ bool Plugin_Exports::Present(const char* name, const void* function) {
 
 // The stack error of a compiled cdecl call: the caller removes the arguments, so the
 // export must leave the stack pointer where it found it.
-void Plugin_Exports::Check(const char* name, std::int32_t error) {
+void PluginExports::Check(const char* name, std::int32_t error) {
   if (error == 0) return;
   stack_errors_.push_back(std::string(name) + " left the stack " + std::to_string(error) +
                           " bytes off; a cdecl export removes no arguments");
 }
 
-int Plugin_Exports::Dll_Main(void* module, std::uint32_t reason, void* reserved) {
+int PluginExports::Dll_Main(void* module, std::uint32_t reason, void* reserved) {
   std::int32_t result = 0;
   if (Present("DllMain", dll_main_)) {
     Check("DllMain",
@@ -53,7 +53,7 @@ int Plugin_Exports::Dll_Main(void* module, std::uint32_t reason, void* reserved)
   return result;
 }
 
-bool Plugin_Exports::Check_Version(void* ignored, void* version_report) {
+bool PluginExports::Check_Version(void* ignored, void* version_report) {
   std::uint8_t result = 0;
   if (Present("ZORM_Check_Version", check_version_)) {
     Check("ZORM_Check_Version", Run_Host_Code(&Host_Call_Check_Version, skew_, check_version_,
@@ -62,21 +62,21 @@ bool Plugin_Exports::Check_Version(void* ignored, void* version_report) {
   return result != 0;
 }
 
-void Plugin_Exports::Plugin_Load(void* extension_module, std::uint32_t opaque, void* loader_object,
-                                 void* fourth, void* plugin_info) {
+void PluginExports::Plugin_Load(void* extension_module, std::uint32_t opaque, void* loader_object,
+                                void* fourth, void* plugin_info) {
   if (!Present("ZORM_Plugin_Load", plugin_load_)) return;
   Check("ZORM_Plugin_Load",
         Run_Host_Code(&Host_Call_Plugin_Load, skew_, plugin_load_, extension_module, opaque,
                       loader_object, fourth, plugin_info));
 }
 
-void Plugin_Exports::Set_Request_Destroy_Func(void* callback) {
+void PluginExports::Set_Request_Destroy_Func(void* callback) {
   if (!Present("Set_Request_Destroy_Func", set_request_destroy_func_)) return;
   Check("Set_Request_Destroy_Func", Run_Host_Code(&Host_Call_Set_Request_Destroy_Func, skew_,
                                                   set_request_destroy_func_, callback));
 }
 
-bool Plugin_Exports::Set_Script_Commands(void** location) {
+bool PluginExports::Set_Script_Commands(void** location) {
   std::uint8_t result = 0;
   if (Present("Set_Script_Commands", set_script_commands_)) {
     Check("Set_Script_Commands", Run_Host_Code(&Host_Call_Set_Script_Commands, skew_,
@@ -85,7 +85,7 @@ bool Plugin_Exports::Set_Script_Commands(void** location) {
   return result != 0;
 }
 
-void* Plugin_Exports::Create_Script(const char* name) {
+void* PluginExports::Create_Script(const char* name) {
   void* result = nullptr;
   if (Present("Create_Script", create_script_)) {
     Check("Create_Script",
@@ -94,7 +94,7 @@ void* Plugin_Exports::Create_Script(const char* name) {
   return result;
 }
 
-void Plugin_Exports::Plugin_Unload() {
+void PluginExports::Plugin_Unload() {
   if (!Present("ZORM_Plugin_Unload", plugin_unload_)) return;
   Check("ZORM_Plugin_Unload", Run_Host_Code(&Host_Call_Plugin_Unload, skew_, plugin_unload_));
 }

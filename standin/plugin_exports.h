@@ -9,14 +9,14 @@
 
 namespace standin {
 
-class Plugin_Module;
+class PluginModule;
 
-class Plugin_Exports {
+class PluginExports {
  public:
   // Stack alignment of the calls (see Call_Host_Style).
   void Set_Stack_Skew(unsigned skew) { skew_ = skew; }
   // Finds the exports; false with the missing names in `error`.
-  bool Bind(const Plugin_Module& module, std::string* error);
+  bool Bind(const PluginModule& module, std::string* error);
 
   int Dll_Main(void* module, std::uint32_t reason, void* reserved);
   bool Check_Version(void* ignored, void* version_report);

@@ -11,12 +11,12 @@
 
 namespace standin {
 
-class Plugin_Module {
+class PluginModule {
  public:
-  Plugin_Module() = default;
-  Plugin_Module(const Plugin_Module&) = delete;
-  Plugin_Module& operator=(const Plugin_Module&) = delete;
-  ~Plugin_Module() { Unload(); }
+  PluginModule() = default;
+  PluginModule(const PluginModule&) = delete;
+  PluginModule& operator=(const PluginModule&) = delete;
+  ~PluginModule() { Unload(); }
 
   bool Load(const std::string& path, std::string* error);
   void Unload();

@@ -42,7 +42,7 @@ bool Make_Private_Copy(const std::string& path, std::string* copy, std::string* 
 
 }  // namespace
 
-bool Plugin_Module::Load(const std::string& path, std::string* error) {
+bool PluginModule::Load(const std::string& path, std::string* error) {
   Unload();
   std::string copy;
   if (!Make_Private_Copy(path, &copy, error)) return false;
@@ -61,12 +61,12 @@ bool Plugin_Module::Load(const std::string& path, std::string* error) {
 // runtime linked into it keeps blocks (the emergency exception pool) that only its
 // own data refers to. Unmapping would turn those into leaks and dangling pointers.
 // Each boot loads a fresh copy, so no module state carries over.
-void Plugin_Module::Unload() { handle_ = nullptr; }
+void PluginModule::Unload() { handle_ = nullptr; }
 
-const void* Plugin_Module::Export(const char* name) const {
+const void* PluginModule::Export(const char* name) const {
   return handle_ == nullptr ? nullptr : dlsym(handle_, name);
 }
 
-bool Plugin_Module::Loader_Runs_Entry() { return false; }
+bool PluginModule::Loader_Runs_Entry() { return false; }
 
 }  // namespace standin

@@ -75,7 +75,7 @@ std::vector<std::string> Redirect_Imports(HMODULE module) {
 
 }  // namespace
 
-bool Plugin_Module::Load(const std::string& path, std::string* error) {
+bool PluginModule::Load(const std::string& path, std::string* error) {
   Unload();
   HMODULE module = LoadLibraryA(Windows_Path(path).c_str());
   if (module == nullptr) {
@@ -87,17 +87,17 @@ bool Plugin_Module::Load(const std::string& path, std::string* error) {
   return true;
 }
 
-void Plugin_Module::Unload() {
+void PluginModule::Unload() {
   if (handle_ != nullptr) FreeLibrary(static_cast<HMODULE>(handle_));
   handle_ = nullptr;
   redirected_.clear();
 }
 
-const void* Plugin_Module::Export(const char* name) const {
+const void* PluginModule::Export(const char* name) const {
   if (handle_ == nullptr) return nullptr;
   return reinterpret_cast<const void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
 }
 
-bool Plugin_Module::Loader_Runs_Entry() { return true; }
+bool PluginModule::Loader_Runs_Entry() { return true; }
 
 }  // namespace standin

@@ -9,8 +9,8 @@ namespace standin {
 
 namespace {
 
-struct Script_Slot_Tag;
-using Slot_Stubs = Stub_Family<Script_Slot_Tag, Script_Slot_Count>;
+struct ScriptSlotTag;
+using SlotStubs = StubFamily<ScriptSlotTag, Script_Slot_Count>;
 
 unsigned Slot_Index(unsigned offset) { return (offset - First_Script_Slot) / 4; }
 
@@ -30,31 +30,31 @@ const void* Host_Entry(unsigned offset) {
   for (unsigned i = 0; i < count; ++i) {
     if (world_slots[i].slot_or_index == offset) return world_slots[i].function;
   }
-  return Slot_Stubs::Address(Slot_Index(offset));
+  return SlotStubs::Address(Slot_Index(offset));
 }
 
 }  // namespace
 
-Script_Table::Script_Table(std::uint32_t size, std::uint32_t version) : pointer_(record_) {
+ScriptTable::ScriptTable(std::uint32_t size, std::uint32_t version) : pointer_(record_) {
   std::memcpy(record_, &size, 4);
   std::memcpy(record_ + 4, &version, 4);
   for (unsigned offset = First_Script_Slot; offset < Script_Table_Bytes; offset += 4) {
     Set_Slot(offset, Host_Entry(offset));
   }
-  Slot_Stubs::Reset_Calls();
+  SlotStubs::Reset_Calls();
 }
 
-std::uint32_t Script_Table::Field(unsigned offset) const {
+std::uint32_t ScriptTable::Field(unsigned offset) const {
   std::uint32_t value = 0;
   if (offset + 4 <= Script_Table_Bytes) std::memcpy(&value, record_ + offset, 4);
   return value;
 }
 
-std::uint32_t Script_Table::Original_Slot(unsigned offset) {
+std::uint32_t ScriptTable::Original_Slot(unsigned offset) {
   return Is_Slot(offset) ? To_Word(Host_Entry(offset)) : 0;
 }
 
-std::vector<unsigned> Script_Table::Changed_Slots() const {
+std::vector<unsigned> ScriptTable::Changed_Slots() const {
   std::vector<unsigned> changed;
   for (unsigned offset = First_Script_Slot; offset < Script_Table_Bytes; offset += 4) {
     if (Slot(offset) != Original_Slot(offset)) changed.push_back(offset);
@@ -62,14 +62,14 @@ std::vector<unsigned> Script_Table::Changed_Slots() const {
   return changed;
 }
 
-void Script_Table::Set_Slot(unsigned offset, const void* function) {
+void ScriptTable::Set_Slot(unsigned offset, const void* function) {
   if (!Is_Slot(offset)) return;
   const std::uint32_t word = To_Word(function);
   std::memcpy(record_ + offset, &word, 4);
 }
 
-std::uint32_t Script_Table::Original_Calls(unsigned offset) {
-  return Is_Slot(offset) ? Slot_Stubs::Calls(Slot_Index(offset)) : 0;
+std::uint32_t ScriptTable::Original_Calls(unsigned offset) {
+  return Is_Slot(offset) ? SlotStubs::Calls(Slot_Index(offset)) : 0;
 }
 
 }  // namespace standin

@@ -10,13 +10,13 @@
 
 namespace standin {
 
-class Script_Table {
+class ScriptTable {
  public:
   // Fills the record: size, version (overridable for refusal tests), stubs.
-  explicit Script_Table(std::uint32_t size = Script_Table_Bytes,
-                        std::uint32_t version = Script_Table_Version);
-  Script_Table(const Script_Table&) = delete;
-  Script_Table& operator=(const Script_Table&) = delete;
+  explicit ScriptTable(std::uint32_t size = Script_Table_Bytes,
+                       std::uint32_t version = Script_Table_Version);
+  ScriptTable(const ScriptTable&) = delete;
+  ScriptTable& operator=(const ScriptTable&) = delete;
 
   // The location the host passes to Set_Script_Commands: a variable that holds the
   // table pointer.

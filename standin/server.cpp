@@ -18,7 +18,7 @@ constexpr std::uint32_t Process_Attach = 1;
 
 }  // namespace
 
-Server::Server(Server_Options options)
+Server::Server(ServerOptions options)
     : options_(std::move(options)),
       console_(&log_),
       commands_(&log_),
@@ -48,9 +48,9 @@ bool Server::Prepare_Host() {
   }
   if (!image_.Open(&error_)) return false;
   image_.Reset();
-  if (options_.build == Host_Build::None) Write_Near_Miss_Signatures(&image_);
+  if (options_.build == HostBuild::None) Write_Near_Miss_Signatures(&image_);
   Bind_Host_Functions(&image_, options_.build, options_.sse);
-  Host_World::Bind(&image_, options_.build);
+  HostWorld::Bind(&image_, options_.build);
   if (options_.unreadable_probes && !image_.Set_Probes_Readable(false)) {
     error_ = "cannot make the build probe pages unreadable";
     return false;
@@ -70,7 +70,7 @@ bool Server::Load_Module(const std::string& plugin_path) {
     if (!Preload_Module(neighbour, &error_)) return false;
   }
   if (!module_.Load(plugin_path, &error_) || !exports_.Bind(module_, &error_)) return false;
-  if (Plugin_Module::Loader_Runs_Entry()) {
+  if (PluginModule::Loader_Runs_Entry()) {
     report_.entry_result = 1;  // the system loader ran it; a failed entry fails the load
   } else {
     report_.entry_result = exports_.Dll_Main(module_.Handle(), Process_Attach, nullptr);
@@ -81,8 +81,8 @@ bool Server::Load_Module(const std::string& plugin_path) {
 void Server::Play_Loader() {
   report_.check_version = exports_.Check_Version(Ignored_Argument, version_report_.Data());
   report_.framework_version = version_report_.String_At(version_report::Framework_Version, heap_);
-  exports_.Plugin_Load(Extension_Library::Module_Handle(), Opaque_Load_Value,
-                       traps_.Loader_Object(), Ignored_Argument, plugin_info_.Data());
+  exports_.Plugin_Load(ExtensionLibrary::Module_Handle(), Opaque_Load_Value, traps_.Loader_Object(),
+                       Ignored_Argument, plugin_info_.Data());
   report_.plugin_name = plugin_info_.String_At(plugin_info::Name, heap_);
   report_.plugin_version = plugin_info_.String_At(plugin_info::Version, heap_);
   Say("ZORM: " + report_.plugin_name.text + " " + report_.plugin_version.text +

@@ -28,8 +28,8 @@
 
 namespace standin {
 
-struct Server_Options {
-  Host_Build build = Host_Build::Build_0;
+struct ServerOptions {
+  HostBuild build = HostBuild::Build_0;
   bool unreadable_probes = false;               // the pages of the three build probes
   std::vector<std::string> missing_extensions;  // names vkl.dll lacks
   std::uint32_t table_size = Script_Table_Bytes;
@@ -45,18 +45,18 @@ struct Server_Options {
 };
 
 // What the loader sequence returned and what it found in its records.
-struct Boot_Report {
+struct BootReport {
   int entry_result = 0;  // the module entry at process attach
   bool check_version = false;
   bool script_commands = false;
-  Host_String_Contents framework_version;
-  Host_String_Contents plugin_name;
-  Host_String_Contents plugin_version;
+  HostStringContents framework_version;
+  HostStringContents plugin_name;
+  HostStringContents plugin_version;
 };
 
 class Server {
  public:
-  explicit Server(Server_Options options = {});
+  explicit Server(ServerOptions options = {});
   Server(const Server&) = delete;
   Server& operator=(const Server&) = delete;
   ~Server();
@@ -79,23 +79,23 @@ class Server {
   bool Quit_Requested() const { return quit_requested_; }
 
   const std::string& Error() const { return error_; }
-  const Boot_Report& Report() const { return report_; }
-  const Server_Options& Options() const { return options_; }
-  Host_Heap& Heap() { return heap_; }
-  Host_Console& Console() { return console_; }
-  Console_Command_List& Commands() { return commands_; }
-  const Console_Log& Log() const { return log_; }
-  Script_Table& Table() { return table_; }
-  Extension_Library& Extensions() { return extensions_; }
-  const Windows_Api_Log& Api() const { return api_; }
-  const Host_World& World() const { return world_; }
-  Host_World& World() { return world_; }
-  Plugin_Module& Module() { return module_; }
-  Plugin_Exports& Exports() { return exports_; }
-  Loader_Record& Version_Report() { return version_report_; }
-  Loader_Record& Plugin_Info() { return plugin_info_; }
-  const Loader_Traps& Traps() const { return traps_; }
-  Host_Image& Image() { return image_; }
+  const BootReport& Report() const { return report_; }
+  const ServerOptions& Options() const { return options_; }
+  HostHeap& Heap() { return heap_; }
+  HostConsole& Console() { return console_; }
+  ConsoleCommandList& Commands() { return commands_; }
+  const ConsoleLog& Log() const { return log_; }
+  ScriptTable& Table() { return table_; }
+  ExtensionLibrary& Extensions() { return extensions_; }
+  const WindowsApiLog& Api() const { return api_; }
+  const HostWorld& World() const { return world_; }
+  HostWorld& World() { return world_; }
+  PluginModule& Module() { return module_; }
+  PluginExports& Exports() { return exports_; }
+  LoaderRecord& Version_Report() { return version_report_; }
+  LoaderRecord& Plugin_Info() { return plugin_info_; }
+  const LoaderTraps& Traps() const { return traps_; }
+  HostImage& Image() { return image_; }
   // Lines the server itself showed the operator (not the plug-in's prints).
   const std::vector<std::string>& Operator_Lines() const { return operator_lines_; }
   // One line for each call into a command that did not leave the stack as the
@@ -117,24 +117,24 @@ class Server {
   void Reset_World();
   void Show_Heap_Damage();
 
-  Server_Options options_;
+  ServerOptions options_;
   std::string error_;
-  Boot_Report report_;
-  Host_Image image_;
-  Host_Heap heap_;
-  Console_Log log_;
-  Host_Console console_;
-  Console_Command_List commands_;
-  Script_Table table_;
-  Extension_Library extensions_;
-  Windows_Api_Log api_;
-  Host_World world_;
-  Host_Context context_;
-  Plugin_Module module_;
-  Plugin_Exports exports_;
-  Loader_Record version_report_;
-  Loader_Record plugin_info_;
-  Loader_Traps traps_;
+  BootReport report_;
+  HostImage image_;
+  HostHeap heap_;
+  ConsoleLog log_;
+  HostConsole console_;
+  ConsoleCommandList commands_;
+  ScriptTable table_;
+  ExtensionLibrary extensions_;
+  WindowsApiLog api_;
+  HostWorld world_;
+  HostContext context_;
+  PluginModule module_;
+  PluginExports exports_;
+  LoaderRecord version_report_;
+  LoaderRecord plugin_info_;
+  LoaderTraps traps_;
   std::vector<std::string> operator_lines_;
   std::vector<std::string> call_errors_;
   std::uint16_t outer_fpu_control_ = 0;  // the process's own, put back at shutdown

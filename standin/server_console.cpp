@@ -10,13 +10,13 @@ namespace standin {
 
 namespace {
 
-struct Own_Command {
+struct OwnCommand {
   const char* name;
   const char* help;
 };
 
 // The server's own commands, listed apart from the plug-in's.
-constexpr Own_Command Own_Commands[] = {
+constexpr OwnCommand Own_Commands[] = {
     {"help", "help - Lists the console commands.\n"},
     {"players", "players - Lists the players with what the commands change.\n"},
     {"quit", "quit - Unloads the plug-in and stops the server.\n"},
@@ -53,7 +53,7 @@ void Server::Print_Help() {
     Say(std::string("  ") + (help != nullptr ? help : "\n"));
   }
   Say("Server commands:\n");
-  for (const Own_Command& own : Own_Commands) Say(std::string("  ") + own.help);
+  for (const OwnCommand& own : Own_Commands) Say(std::string("  ") + own.help);
 }
 
 void Server::Execute_Line(const std::string& line) {

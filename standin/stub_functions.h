@@ -12,7 +12,7 @@
 namespace standin {
 
 template <typename Tag, unsigned Count>
-class Stub_Family {
+class StubFamily {
  public:
   static const void* Address(unsigned index) {
     return index < Count ? Table().addresses[index] : nullptr;

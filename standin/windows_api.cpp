@@ -22,12 +22,12 @@ std::string Text_Of(const char* text) { return text == nullptr ? std::string() :
 }  // namespace
 
 void Disable_Thread_Library_Calls(void* module) {
-  if (Host_Context* host = Active_Host()) host->api->disable_thread_calls.push_back(module);
+  if (HostContext* host = Active_Host()) host->api->disable_thread_calls.push_back(module);
 }
 
 const void* Get_Proc_Address(void* module, const char* name, bool* handled) {
-  Host_Context* host = Active_Host();
-  *handled = module == Extension_Library::Module_Handle();
+  HostContext* host = Active_Host();
+  *handled = module == ExtensionLibrary::Module_Handle();
   if (host == nullptr) return nullptr;
   const std::string shown = Name_Of(name);
   const void* result = nullptr;
@@ -37,12 +37,12 @@ const void* Get_Proc_Address(void* module, const char* name, bool* handled) {
 }
 
 void Record_Foreign_Lookup_Result(const void* result) {
-  Host_Context* host = Active_Host();
+  HostContext* host = Active_Host();
   if (host != nullptr && !host->api->lookups.empty()) host->api->lookups.back().result = result;
 }
 
 int Message_Box(void* owner, const char* text, const char* caption, unsigned style) {
-  if (Host_Context* host = Active_Host()) {
+  if (HostContext* host = Active_Host()) {
     host->api->boxes.push_back({owner, Text_Of(text), Text_Of(caption), style});
   }
   return Pressed_Ok;

@@ -9,23 +9,23 @@
 
 namespace standin {
 
-struct Lookup_Call {
+struct LookupCall {
   const void* module;
   std::string name;  // "#n" for a lookup by ordinal n
   const void* result;
 };
 
-struct Message_Box_Call {
+struct MessageBoxCall {
   const void* owner;
   std::string text;
   std::string caption;
   unsigned style;
 };
 
-struct Windows_Api_Log {
+struct WindowsApiLog {
   std::vector<const void*> disable_thread_calls;  // the module handle of each call
-  std::vector<Lookup_Call> lookups;
-  std::vector<Message_Box_Call> boxes;
+  std::vector<LookupCall> lookups;
+  std::vector<MessageBoxCall> boxes;
 };
 
 namespace windows_api {

@@ -11,13 +11,13 @@ namespace {
 // The loader's view of the exports: plain functions, the caller removes the arguments.
 // The module entry is called this way only by the native stand-in, which plays the
 // system loader too; on Windows the loader runs it.
-using Dll_Main_Function = int(__cdecl*)(void*, uint32_t, void*);
-using Check_Version_Function = bool(__cdecl*)(void*, void*);
-using Plugin_Load_Function = void(__cdecl*)(void*, uint32_t, void*, void*, void*);
-using Set_Request_Destroy_Function = void(__cdecl*)(void*);
-using Set_Script_Commands_Function = bool(__cdecl*)(void**);
-using Create_Script_Function = void*(__cdecl*)(const char*);
-using Plugin_Unload_Function = void(__cdecl*)();
+using DllMainFunction = int(__cdecl*)(void*, uint32_t, void*);
+using CheckVersionFunction = bool(__cdecl*)(void*, void*);
+using PluginLoadFunction = void(__cdecl*)(void*, uint32_t, void*, void*, void*);
+using SetRequestDestroyFunction = void(__cdecl*)(void*);
+using SetScriptCommandsFunction = bool(__cdecl*)(void**);
+using CreateScriptFunction = void*(__cdecl*)(const char*);
+using PluginUnloadFunction = void(__cdecl*)();
 
 template <typename Function>
 Function As(const void* entry) {
@@ -34,7 +34,7 @@ int32_t Host_Call_Dll_Main(const void* entry, void* module, uint32_t reason, voi
                            int32_t* result) {
   int value = 0;
   const int32_t error =
-      HOST_ABI_MEASURED(value = As<Dll_Main_Function>(entry)(module, reason, reserved));
+      HOST_ABI_MEASURED(value = As<DllMainFunction>(entry)(module, reason, reserved));
   *result = value;
   return error;
 }
@@ -43,38 +43,38 @@ int32_t Host_Call_Check_Version(const void* entry, void* ignored, void* version_
                                 uint8_t* result) {
   bool value = false;
   const int32_t error =
-      HOST_ABI_MEASURED(value = As<Check_Version_Function>(entry)(ignored, version_report));
+      HOST_ABI_MEASURED(value = As<CheckVersionFunction>(entry)(ignored, version_report));
   *result = value ? 1 : 0;
   return error;
 }
 
 int32_t Host_Call_Plugin_Load(const void* entry, void* extension_module, uint32_t opaque,
                               void* loader_object, void* fourth, void* plugin_info) {
-  return HOST_ABI_MEASURED(As<Plugin_Load_Function>(entry)(extension_module, opaque, loader_object,
-                                                           fourth, plugin_info));
+  return HOST_ABI_MEASURED(
+      As<PluginLoadFunction>(entry)(extension_module, opaque, loader_object, fourth, plugin_info));
 }
 
 int32_t Host_Call_Set_Request_Destroy_Func(const void* entry, void* callback) {
-  return HOST_ABI_MEASURED(As<Set_Request_Destroy_Function>(entry)(callback));
+  return HOST_ABI_MEASURED(As<SetRequestDestroyFunction>(entry)(callback));
 }
 
 int32_t Host_Call_Set_Script_Commands(const void* entry, void** table_location, uint8_t* result) {
   bool value = false;
   const int32_t error =
-      HOST_ABI_MEASURED(value = As<Set_Script_Commands_Function>(entry)(table_location));
+      HOST_ABI_MEASURED(value = As<SetScriptCommandsFunction>(entry)(table_location));
   *result = value ? 1 : 0;
   return error;
 }
 
 int32_t Host_Call_Create_Script(const void* entry, const char* name, void** result) {
   void* value = nullptr;
-  const int32_t error = HOST_ABI_MEASURED(value = As<Create_Script_Function>(entry)(name));
+  const int32_t error = HOST_ABI_MEASURED(value = As<CreateScriptFunction>(entry)(name));
   *result = value;
   return error;
 }
 
 int32_t Host_Call_Plugin_Unload(const void* entry) {
-  return HOST_ABI_MEASURED(As<Plugin_Unload_Function>(entry)());
+  return HOST_ABI_MEASURED(As<PluginUnloadFunction>(entry)());
 }
 
 int32_t Host_Call_Command_Name(void* command, const char** result) {
@@ -181,7 +181,7 @@ extern "C" {
 
 int32_t Host_Call_Vector3_Slot(const void* table, uint32_t slot, const float* a, const float* b,
                                const float* s, float* out) {
-  const auto& t = *static_cast<const Vector3_Math_Table*>(table);
+  const auto& t = *static_cast<const Vector3MathTable*>(table);
   const Vector3& u = In<Vector3>(a);
   const Vector3& v = In<Vector3>(b);
   Vector3 value = {};
@@ -213,7 +213,7 @@ int32_t Host_Call_Vector3_Slot(const void* table, uint32_t slot, const float* a,
 
 int32_t Host_Call_Vector4_Slot(const void* table, uint32_t slot, const float* a, const float* b,
                                const float* s, float* out) {
-  return Call_Common_Slot<Vector4>(*static_cast<const Vector4_Math_Table*>(table), slot, a, b, s,
+  return Call_Common_Slot<Vector4>(*static_cast<const Vector4MathTable*>(table), slot, a, b, s,
                                    out);
 }
 

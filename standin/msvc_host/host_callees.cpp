@@ -16,7 +16,7 @@ extern "C" int _fltused = 0;
 
 namespace {
 
-class Player_Record {
+class PlayerRecord {
  public:
   HOST_ABI_UNDOCUMENTED(0)
   virtual void Set_Points(float value) { Standin_Record_Set_Points(this, value); }  // 1
@@ -24,7 +24,7 @@ class Player_Record {
   virtual void Set_Credits(float value) { Standin_Record_Set_Credits(this, value); }  // 3
 };
 
-class Game_Object {
+class GameObject {
  public:
   HOST_ABI_UNDOCUMENTED(0)
   HOST_ABI_UNDOCUMENTED(1)
@@ -46,7 +46,7 @@ class Game_Object {
   virtual void* As_Soldier() { return Standin_Object_As_Soldier(this); }  // 17
 };
 
-class Object_Definition {
+class ObjectDefinition {
  public:
   HOST_ABI_UNDOCUMENTED(0)
   HOST_ABI_UNDOCUMENTED(1)
@@ -61,7 +61,7 @@ class Object_Definition {
 
 // Holders of a player's object and player data records: the plug-in only reads their
 // data, so every slot is a fault.
-class Plain_Object {
+class PlainObject {
  public:
   HOST_ABI_UNDOCUMENTED(0)
   HOST_ABI_UNDOCUMENTED(1)
@@ -70,23 +70,23 @@ class Plain_Object {
 };
 
 // Engine functions that are members of a soldier view, at fixed host addresses.
-class Soldier_View {
+class SoldierView {
  public:
   void Reinit_From_Definition(void* definition) { Standin_Soldier_Reinit(this, definition); }
   void Toggle_Fly_Mode() { Standin_Soldier_Toggle_Fly_Mode(this); }
 };
 
 // The console's command list object; the plug-in appends to it by reference.
-class Console_Command_List {
+class ConsoleCommandList {
  public:
   void Add(void* const* element) { Standin_Console_List_Add(this, element); }
 };
 
 // One instance of each class, initialised at compile time, lends its table.
-constexpr Player_Record player_record{};
-constexpr Game_Object game_object{};
-constexpr Object_Definition object_definition{};
-constexpr Plain_Object plain_object{};
+constexpr PlayerRecord player_record{};
+constexpr GameObject game_object{};
+constexpr ObjectDefinition object_definition{};
+constexpr PlainObject plain_object{};
 
 const void* const* Table_Of(const void* object) {
   const void* const* table;
@@ -112,12 +112,10 @@ const void* const* Host_Game_Object_Operations(void) { return Table_Of(&game_obj
 const void* const* Host_Definition_Operations(void) { return Table_Of(&object_definition); }
 const void* const* Host_Plain_Object_Operations(void) { return Table_Of(&plain_object); }
 
-const void* Host_Soldier_Reinit_Code(void) {
-  return Code_Of(&Soldier_View::Reinit_From_Definition);
-}
+const void* Host_Soldier_Reinit_Code(void) { return Code_Of(&SoldierView::Reinit_From_Definition); }
 const void* Host_Soldier_Toggle_Fly_Mode_Code(void) {
-  return Code_Of(&Soldier_View::Toggle_Fly_Mode);
+  return Code_Of(&SoldierView::Toggle_Fly_Mode);
 }
-const void* Host_Console_List_Add_Code(void) { return Code_Of(&Console_Command_List::Add); }
+const void* Host_Console_List_Add_Code(void) { return Code_Of(&ConsoleCommandList::Add); }
 
 }  // extern "C"

@@ -26,7 +26,7 @@ class ConsoleCommand {
 // Slots 0 to 11, the same for both vector sizes. A Vector3 table adds six more: the
 // host's compiler places a derived class's new slots after its base's.
 template <typename Vector>
-class Vector_Math_Table {
+class VectorMathTable {
  public:
   virtual Vector Add(const Vector& a, const Vector& b) const = 0;                       // 0
   virtual void Add_Into(const Vector& a, const Vector& b, Vector& out) const = 0;       // 1
@@ -42,9 +42,9 @@ class Vector_Math_Table {
   virtual void Divide_Into(const Vector& a, const Vector& b, Vector& out) const = 0;    // 11
 };
 
-using Vector4_Math_Table = Vector_Math_Table<Vector4>;
+using Vector4MathTable = VectorMathTable<Vector4>;
 
-class Vector3_Math_Table : public Vector_Math_Table<Vector3> {
+class Vector3MathTable : public VectorMathTable<Vector3> {
  public:
   virtual Vector3 Cross_Product(const Vector3& a, const Vector3& b) const = 0;  // 12
   virtual void Cross_Product_Into(const Vector3& a, const Vector3& b,

@@ -12,14 +12,14 @@ namespace standin::world {
 // at byte 2484).
 constexpr unsigned Host_Object_Bytes = 2496;
 
-class Host_Object {
+class HostObject {
  public:
-  explicit Host_Object(const void* const* operations) {
+  explicit HostObject(const void* const* operations) {
     std::memset(bytes_, 0, sizeof bytes_);
     Put(0, reinterpret_cast<std::uintptr_t>(operations));
   }
-  Host_Object(const Host_Object&) = delete;
-  Host_Object& operator=(const Host_Object&) = delete;
+  HostObject(const HostObject&) = delete;
+  HostObject& operator=(const HostObject&) = delete;
 
   template <typename T>
   void Put(unsigned offset, T value) {

@@ -11,8 +11,8 @@ namespace {
 
 World* active_world = nullptr;
 
-std::unique_ptr<Host_Object> New_Object(const void* const* operations) {
-  return std::make_unique<Host_Object>(operations);
+std::unique_ptr<HostObject> New_Object(const void* const* operations) {
+  return std::make_unique<HostObject>(operations);
 }
 
 }  // namespace
@@ -54,7 +54,7 @@ std::unique_ptr<World> World::Default() {
 }
 
 Player& World::Add_Player(int id, std::u16string name, const std::string& preset,
-                          Player_Quirks quirks) {
+                          PlayerQuirks quirks) {
   Player& player = players_.emplace_back();
   player.id = id;
   player.name = std::move(name);

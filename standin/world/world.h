@@ -22,7 +22,7 @@ enum class Life { Alive, Killed, Removed };
 struct Vehicle;
 
 // Odd but possible host data, to show how the plug-in copes with it.
-struct Player_Quirks {
+struct PlayerQuirks {
   bool no_holder = false;       // the record's holder pointer is null
   bool no_object = false;       // the holder holds a null object
   bool not_a_soldier = false;   // the object answers null when asked for its soldier
@@ -43,9 +43,9 @@ struct Player {
   int seat = -1;
   Life life = Life::Alive;
   bool removal_pending = false;  // Destroy_Object takes effect at the end of the frame
-  Player_Quirks quirks;
+  PlayerQuirks quirks;
   // Host memory: record -> holder -> soldier object -> PlayerData -> name.
-  std::unique_ptr<Host_Object> record, holder, soldier, player_data;
+  std::unique_ptr<HostObject> record, holder, soldier, player_data;
 };
 
 struct Vehicle {
@@ -56,14 +56,14 @@ struct Vehicle {
   Life life = Life::Alive;
   bool removal_pending = false;
   bool occupant_array_missing = false;  // a positive count over a null array
-  std::unique_ptr<Host_Object> object;
+  std::unique_ptr<HostObject> object;
   std::vector<std::uint32_t> occupants;  // the host's occupant array of object handles
 };
 
 struct Preset {
   std::string name;
   std::uint32_t class_id = 0;
-  std::unique_ptr<Host_Object> definition;
+  std::unique_ptr<HostObject> definition;
 };
 
 class World {
@@ -77,7 +77,7 @@ class World {
   static std::unique_ptr<World> Default();
 
   Player& Add_Player(int id, std::u16string name, const std::string& preset,
-                     Player_Quirks quirks = {});
+                     PlayerQuirks quirks = {});
   Vehicle& Add_Vehicle(const std::string& preset, int seats);
   void Seat(Player& player, Vehicle& vehicle, int seat);
   Preset& Add_Preset(const std::string& name, std::uint32_t class_id);

@@ -45,11 +45,11 @@ int main(int count, char** words) {
     std::fprintf(stderr, "usage: %s SEED COUNT [CORPUS_FOLDER]\n", words[0]);
     return 2;
   }
-  differential::Line_Generator generator(std::strtoull(words[1], nullptr, 10));
+  differential::LineGenerator generator(std::strtoull(words[1], nullptr, 10));
   const unsigned long lines = std::strtoul(words[2], nullptr, 10);
   for (unsigned long i = 0; i < lines; ++i) {
     if (i % Lines_Between_Resets == 0) std::fputs("reset\n", stdout);
-    Emit(generator.Command_Line());
+    Emit(generator.CommandLine());
   }
   if (count > 3) {
     for (const std::string& input : Corpus_Inputs(words[3])) {

@@ -11,36 +11,36 @@ namespace {
 using quillon_test::Command_Count;
 using quillon_test::Known_Commands;
 
-enum Word_Kind { Id, Amount, Preset };
+enum WordKind { Id, Amount, Preset };
 
-Word_Kind Kind_Of(unsigned command, unsigned position) {
+WordKind Kind_Of(unsigned command, unsigned position) {
   if (position == 0) return Id;
   return command == 0 ? Preset : Amount;
 }
 
 }  // namespace
 
-std::uint64_t Line_Generator::Next() {  // splitmix64
+std::uint64_t LineGenerator::Next() {  // splitmix64
   std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
   z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
   z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
   return z ^ (z >> 31);
 }
 
-std::string Line_Generator::Pick(const std::vector<std::string>& choices) {
+std::string LineGenerator::Pick(const std::vector<std::string>& choices) {
   return choices[Below(static_cast<unsigned>(choices.size()))];
 }
 
-std::string Line_Generator::Digits(unsigned count) {
+std::string LineGenerator::Digits(unsigned count) {
   std::string digits;
   for (unsigned i = 0; i < count; ++i) digits.push_back(static_cast<char>('0' + Below(10)));
   return digits;
 }
 
 // Mostly one space; sometimes several.
-std::string Line_Generator::Separator() { return std::string(Chance(85) ? 1 : 2 + Below(4), ' '); }
+std::string LineGenerator::Separator() { return std::string(Chance(85) ? 1 : 2 + Below(4), ' '); }
 
-std::string Line_Generator::Keyword(unsigned command) {
+std::string LineGenerator::Keyword(unsigned command) {
   std::string keyword = Known_Commands[command].name;
   if (Chance(10)) {
     for (char& c : keyword) {
@@ -50,7 +50,7 @@ std::string Line_Generator::Keyword(unsigned command) {
   return keyword;
 }
 
-std::string Line_Generator::Id_Word() {
+std::string LineGenerator::Id_Word() {
   switch (Below(8)) {
     case 0:
     case 1:
@@ -71,7 +71,7 @@ std::string Line_Generator::Id_Word() {
   }
 }
 
-std::string Line_Generator::Amount_Word() {
+std::string LineGenerator::Amount_Word() {
   const std::string sign = Pick({"", "", "", "-", "+"});
   switch (Below(12)) {
     case 0:
@@ -107,14 +107,14 @@ std::string Line_Generator::Amount_Word() {
   }
 }
 
-std::string Line_Generator::Preset_Word() {
+std::string LineGenerator::Preset_Word() {
   return Pick({"Soldier_A", "Soldier_B", "Engineer", "Sniper", "Buggy", "soldier_a", "Nobody",
                "%s%n", std::string(16, 'S'), std::string(300, 'P')});
 }
 
 // Anything but NUL, line ends and spaces: tabs, high bytes, printf directives, and
 // words over 15 and over 255 characters.
-std::string Line_Generator::Junk_Word() {
+std::string LineGenerator::Junk_Word() {
   switch (Below(5)) {
     case 0:
       return Pick({"%s", "%n", "%x%x%x", "%ls", "%99999f", "%p", "%%", "%"});
@@ -134,13 +134,13 @@ std::string Line_Generator::Junk_Word() {
   }
 }
 
-std::string Line_Generator::Words_For(unsigned command) {
+std::string LineGenerator::Words_For(unsigned command) {
   unsigned count = Known_Commands[command].words;
   if (Chance(12)) count = Below(count + 1);  // words missing
   std::string text;
   for (unsigned i = 0; i < count; ++i) {
     if (i > 0) text += Separator();
-    const Word_Kind kind = Kind_Of(command, i);
+    const WordKind kind = Kind_Of(command, i);
     std::string word = kind == Id ? Id_Word() : kind == Amount ? Amount_Word() : Preset_Word();
     if (word.empty()) word = "0";
     text += Chance(5) ? Junk_Word() : word;
@@ -153,7 +153,7 @@ std::string Line_Generator::Words_For(unsigned command) {
   return text;
 }
 
-std::string Line_Generator::Command_Line() {
+std::string LineGenerator::CommandLine() {
   const unsigned command = Below(Command_Count);
   const std::string keyword = Keyword(command);
   switch (Below(40)) {

@@ -8,12 +8,12 @@
 
 namespace differential {
 
-class Line_Generator {
+class LineGenerator {
  public:
-  explicit Line_Generator(std::uint64_t seed) : state_(seed) {}
+  explicit LineGenerator(std::uint64_t seed) : state_(seed) {}
 
   // One command line: a keyword (in any letter case) and the text after it.
-  std::string Command_Line();
+  std::string CommandLine();
 
  private:
   std::uint64_t Next();

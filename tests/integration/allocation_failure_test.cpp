@@ -14,18 +14,18 @@
 namespace quillon_test {
 namespace {
 
-standin::Server_Options With_Players() {
-  standin::Server_Options options;
+standin::ServerOptions With_Players() {
+  standin::ServerOptions options;
   options.players = true;
   return options;
 }
 
 // The number of the host allocation (counted from 1) that produced `block`.
-std::uint64_t Ordinal_Of(const standin::Host_Heap& heap, const void* block) {
+std::uint64_t Ordinal_Of(const standin::HostHeap& heap, const void* block) {
   std::uint64_t ordinal = 0;
-  for (const standin::Heap_Event& event : heap.Log()) {
-    if (event.kind != standin::Heap_Event::Allocate &&
-        event.kind != standin::Heap_Event::Allocate_Failed) {
+  for (const standin::HeapEvent& event : heap.Log()) {
+    if (event.kind != standin::HeapEvent::Allocate &&
+        event.kind != standin::HeapEvent::Allocate_Failed) {
       continue;
     }
     ++ordinal;
@@ -59,11 +59,11 @@ void Report(const char* phase, unsigned survived, unsigned points) {
               beside.c_str());
 }
 
-using Allocation_Failure = Plugin_Test;
+using AllocationFailure = PluginTest;
 
 // A clean start-up, then one start-up for each of its allocations failing: the module
 // entry's vector math tables and the ten command objects.
-TEST_F(Allocation_Failure, EveryStartUpAllocationLeavesOutOnlyWhatItWasFor) {
+TEST_F(AllocationFailure, EveryStartUpAllocationLeavesOutOnlyWhatItWasFor) {
   std::uint64_t points = 0;
   std::size_t kept_blocks = 0;
   std::map<std::uint64_t, std::string> command_made_by;
@@ -83,12 +83,12 @@ TEST_F(Allocation_Failure, EveryStartUpAllocationLeavesOutOnlyWhatItWasFor) {
   for (std::uint64_t k = 1; k <= points; ++k) {
     SCOPED_TRACE("allocation " + std::to_string(k) + " fails");
     const int failures = Failures();
-    standin::Server_Options options = With_Players();
+    standin::ServerOptions options = With_Players();
     options.failing_allocations = {k};
     standin::Server& server = Boot(options);
     EXPECT_TRUE(server.Report().script_commands);
     Lines names;
-    for (const Known_Command& command : Known_Commands) {
+    for (const KnownCommand& command : Known_Commands) {
       if (command_made_by[k] != command.name) names.push_back(command.name);
     }
     EXPECT_EQ(Registered_Names(server), names);
@@ -108,12 +108,12 @@ TEST_F(Allocation_Failure, EveryStartUpAllocationLeavesOutOnlyWhatItWasFor) {
 
 // Lines that make every command take all the blocks it can: words longer than a string
 // holds in place, so each copy of a word is a block of its own.
-struct Typed_Line {
+struct TypedLine {
   const char* line;
   Lines printed;  // when nothing fails
 };
 
-const Typed_Line Long_Word_Lines[] = {
+const TypedLine Long_Word_Lines[] = {
     {"changecharacter 00000000000000000001 Sniper and-words-no-command-reads", {}},
     {"freeze 00000000000000000003 and-words-no-command-reads", {}},
     {"unfreeze 00000000000000000003", {}},
@@ -135,12 +135,12 @@ const Typed_Line Long_Word_Lines[] = {
 // For each line: a clean run counts its allocations; then one run per allocation with
 // that one failing must print nothing, change nothing in the world and keep no block;
 // and the next clean run works as before.
-TEST_F(Allocation_Failure, ACommandThatCannotAllocateEndsSilentlyAndGivesEverythingBack) {
+TEST_F(AllocationFailure, ACommandThatCannotAllocateEndsSilentlyAndGivesEverythingBack) {
   unsigned points = 0, survived = 0;
-  for (const Typed_Line& typed : Long_Word_Lines) {
+  for (const TypedLine& typed : Long_Word_Lines) {
     SCOPED_TRACE(typed.line);
     standin::Server& server = Boot(With_Players());
-    standin::Host_Heap& heap = server.Heap();
+    standin::HostHeap& heap = server.Heap();
     const std::uint64_t before = heap.Allocations();
     EXPECT_EQ(Type(typed.line), typed.printed);
     const std::uint64_t taken = heap.Allocations() - before;
@@ -166,7 +166,7 @@ TEST_F(Allocation_Failure, ACommandThatCannotAllocateEndsSilentlyAndGivesEveryth
 
 // The sweeps above prove something beside a neighbour only if the neighbour is really
 // in the process when the plug-in starts.
-TEST_F(Allocation_Failure, NeighbourModulesAreLoadedBeforeThePlugIn) {
+TEST_F(AllocationFailure, NeighbourModulesAreLoadedBeforeThePlugIn) {
   Load_Only(With_Players());
   for (const std::string& neighbour : Neighbour_Modules()) {
     const std::size_t slash = neighbour.find_last_of("/\\");

@@ -11,14 +11,14 @@
 namespace quillon_test {
 namespace {
 
-using standin::world::Player_Quirks;
+using standin::world::PlayerQuirks;
 
 // Each case runs twice: with the host's yes/no answers clean, and with garbage above
 // AL, as code from the host's compiler may leave a bool in EAX.
-class Bad_Host_Data : public Plugin_Test, public ::testing::WithParamInterface<bool> {
+class BadHostData : public PluginTest, public ::testing::WithParamInterface<bool> {
  protected:
   void SetUp() override {
-    standin::Server_Options options;
+    standin::ServerOptions options;
     options.players = true;
     options.dirty_booleans = GetParam();
     Boot(options);
@@ -37,7 +37,7 @@ class Bad_Host_Data : public Plugin_Test, public ::testing::WithParamInterface<b
 
 // With no occupant to read there is no driver: the vehicle is spared, the player is
 // removed as a passenger would be. The soldier still sits in it, so no new character.
-TEST_P(Bad_Host_Data, AVehicleThatReportsNoOccupantsHasNoDriver) {
+TEST_P(BadHostData, AVehicleThatReportsNoOccupantsHasNoDriver) {
   Seat_Driver_With_Count(20, 0);
   Seat_Driver_With_Count(21, -1);
   for (const char* id : {"20", "21"}) {
@@ -52,8 +52,8 @@ TEST_P(Bad_Host_Data, AVehicleThatReportsNoOccupantsHasNoDriver) {
 // A record with no object behaves as no player for the object, but its own record
 // still takes a new value; a soldier view or player data that is missing gives no
 // name and, for the first, nothing to fly or rebuild.
-TEST_P(Bad_Host_Data, RecordsThatLeadToNoSoldierGiveNoNameAndNoSoldierAction) {
-  Player_Quirks no_object, not_a_soldier, no_player_data;
+TEST_P(BadHostData, RecordsThatLeadToNoSoldierGiveNoNameAndNoSoldierAction) {
+  PlayerQuirks no_object, not_a_soldier, no_player_data;
   no_object.no_object = true;
   not_a_soldier.not_a_soldier = true;
   no_player_data.no_player_data = true;
@@ -81,7 +81,7 @@ TEST_P(Bad_Host_Data, RecordsThatLeadToNoSoldierGiveNoNameAndNoSoldierAction) {
 // A player whose object the host removed between the lookup and its use: the plug-in
 // asks the object nothing but whether it is valid. The handle still goes to the host's
 // own functions where a command hands it over unconditionally; the host judges it there.
-TEST_P(Bad_Host_Data, ARemovedPlayerIsAskedNothingButWhetherItIsValid) {
+TEST_P(BadHostData, ARemovedPlayerIsAskedNothingButWhetherItIsValid) {
   World().Find_Player(1)->life = standin::world::Life::Removed;
   const struct {
     const char* line;
@@ -111,7 +111,7 @@ TEST_P(Bad_Host_Data, ARemovedPlayerIsAskedNothingButWhetherItIsValid) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(HostAnswers, Bad_Host_Data, ::testing::Bool(),
+INSTANTIATE_TEST_SUITE_P(HostAnswers, BadHostData, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Dirty" : "Clean"; });
 
 }  // namespace

@@ -7,13 +7,13 @@
 namespace quillon_test {
 namespace {
 
-using standin::Extension_Library;
 using standin::Extension_Name_Count;
 using standin::Extension_Names;
+using standin::ExtensionLibrary;
 
 std::vector<unsigned> Slots_Of_The_List() {
   std::vector<unsigned> slots;
-  for (const standin::Extension_Name& name : Extension_Names) {
+  for (const standin::ExtensionName& name : Extension_Names) {
     if (name.slot != 0) slots.push_back(name.slot);
   }
   std::sort(slots.begin(), slots.end());
@@ -21,7 +21,7 @@ std::vector<unsigned> Slots_Of_The_List() {
 }
 
 std::uint32_t Function_Word(const std::string& name) {
-  return standin::Word(Extension_Library::Function_Of(name));
+  return standin::Word(ExtensionLibrary::Function_Of(name));
 }
 
 void Expect_Table_Untouched(standin::Server& server, std::uint32_t size, std::uint32_t version) {
@@ -38,14 +38,14 @@ void Expect_Nothing_Bound_Or_Registered(standin::Server& server) {
   EXPECT_TRUE(server.Console().Printed().empty());
 }
 
-using Table_Binding = Plugin_Test;
+using TableBinding = PluginTest;
 
-TEST_F(Table_Binding, RefusesATableWithAnotherSizeOrVersion) {
+TEST_F(TableBinding, RefusesATableWithAnotherSizeOrVersion) {
   const std::pair<std::uint32_t, std::uint32_t> fields[] = {{816, 175}, {816, 173}, {815, 174},
                                                             {817, 174}, {0, 0},     {174, 816}};
   for (const auto& [size, version] : fields) {
     SCOPED_TRACE("size " + std::to_string(size) + ", version " + std::to_string(version));
-    standin::Server_Options options;
+    standin::ServerOptions options;
     options.table_size = size;
     options.table_version = version;
     standin::Server& server = Boot(options);
@@ -55,17 +55,17 @@ TEST_F(Table_Binding, RefusesATableWithAnotherSizeOrVersion) {
   }
 }
 
-TEST_F(Table_Binding, LooksUpEveryNameOnceInListOrderAndFillsItsSlots) {
+TEST_F(TableBinding, LooksUpEveryNameOnceInListOrderAndFillsItsSlots) {
   standin::Server& server = Boot();
   ASSERT_TRUE(server.Report().script_commands);
-  const std::vector<standin::Lookup_Call> lookups = Extension_Lookups(server);
+  const std::vector<standin::LookupCall> lookups = Extension_Lookups(server);
   ASSERT_EQ(lookups.size(), Extension_Name_Count);
   for (unsigned i = 0; i < Extension_Name_Count; ++i) {
     EXPECT_EQ(lookups[i].name, Extension_Names[i].name) << "lookup " << i;
   }
   EXPECT_TRUE(server.Api().boxes.empty());
   EXPECT_EQ(server.Table().Changed_Slots(), Slots_Of_The_List());
-  for (const standin::Extension_Name& name : Extension_Names) {
+  for (const standin::ExtensionName& name : Extension_Names) {
     if (name.slot != 0) {
       EXPECT_EQ(server.Table().Slot(name.slot), Function_Word(name.name)) << name.name;
     }
@@ -76,14 +76,14 @@ TEST_F(Table_Binding, LooksUpEveryNameOnceInListOrderAndFillsItsSlots) {
   EXPECT_EQ(server.Table().Field(4), standin::Script_Table_Version);
 }
 
-TEST_F(Table_Binding, AMissingFunctionRaisesOneBoxAndLeavesANullEntry) {
-  standin::Server_Options options;
+TEST_F(TableBinding, AMissingFunctionRaisesOneBoxAndLeavesANullEntry) {
+  standin::ServerOptions options;
   options.missing_extensions = {"New_Enable_Collisions", "Set_Scope"};
   standin::Server& server = Boot(options);
   ASSERT_EQ(server.Api().boxes.size(), 2u);
   EXPECT_EQ(server.Api().boxes[0].caption, "Set_Scope");  // list order, not option order
   EXPECT_EQ(server.Api().boxes[1].caption, "New_Enable_Collisions");
-  for (const standin::Message_Box_Call& box : server.Api().boxes) {
+  for (const standin::MessageBoxCall& box : server.Api().boxes) {
     EXPECT_EQ(box.owner, nullptr);
     EXPECT_EQ(box.text, "Error getting function address from vkl.dll");
     EXPECT_EQ(box.style, 0x30u);
@@ -95,9 +95,9 @@ TEST_F(Table_Binding, AMissingFunctionRaisesOneBoxAndLeavesANullEntry) {
   EXPECT_EQ(Registered_Names(server).size(), Command_Count);
 }
 
-TEST_F(Table_Binding, AnEmptyExtensionLibraryStillRegistersTheCommands) {
-  standin::Server_Options options;
-  for (const standin::Extension_Name& name : Extension_Names) {
+TEST_F(TableBinding, AnEmptyExtensionLibraryStillRegistersTheCommands) {
+  standin::ServerOptions options;
+  for (const standin::ExtensionName& name : Extension_Names) {
     options.missing_extensions.push_back(name.name);
   }
   standin::Server& server = Boot(options);
@@ -110,13 +110,13 @@ TEST_F(Table_Binding, AnEmptyExtensionLibraryStillRegistersTheCommands) {
   EXPECT_EQ(server.Console().Printed(), std::vector<std::string>{Injected_Line});
 }
 
-TEST_F(Table_Binding, ASecondCallBindsAndRegistersAgain) {
-  standin::Server_Options options;
+TEST_F(TableBinding, ASecondCallBindsAndRegistersAgain) {
+  standin::ServerOptions options;
   options.missing_extensions = {"GetExplosionObj"};
   standin::Server& server = Boot(options);
   ASSERT_TRUE(server.Report().script_commands);
   EXPECT_TRUE(server.Exports().Set_Script_Commands(server.Table().Location()));
-  const std::vector<standin::Lookup_Call> lookups = Extension_Lookups(server);
+  const std::vector<standin::LookupCall> lookups = Extension_Lookups(server);
   ASSERT_EQ(lookups.size(), 2 * Extension_Name_Count);
   EXPECT_EQ(lookups[Extension_Name_Count].name, Extension_Names[0].name);
   EXPECT_EQ(server.Api().boxes.size(), 2u);
@@ -127,8 +127,8 @@ TEST_F(Table_Binding, ASecondCallBindsAndRegistersAgain) {
   EXPECT_EQ(server.Console().Printed(), (std::vector<std::string>{Injected_Line, Injected_Line}));
 }
 
-TEST_F(Table_Binding, ARefusedTableCanBeFollowedByAGoodOne) {
-  standin::Server_Options options;
+TEST_F(TableBinding, ARefusedTableCanBeFollowedByAGoodOne) {
+  standin::ServerOptions options;
   options.table_version = 175;
   standin::Server& server = Boot(options);
   ASSERT_FALSE(server.Report().script_commands);
@@ -139,10 +139,10 @@ TEST_F(Table_Binding, ARefusedTableCanBeFollowedByAGoodOne) {
   EXPECT_EQ(Registered_Names(server).size(), Command_Count);
 }
 
-TEST_F(Table_Binding, NoTableAtTheLocationIsRefused) {
+TEST_F(TableBinding, NoTableAtTheLocationIsRefused) {
   standin::Server& server = Load_Only();
   ASSERT_TRUE(server.Module().Loaded());
-  server.Exports().Plugin_Load(Extension_Library::Module_Handle(), 0, nullptr, nullptr,
+  server.Exports().Plugin_Load(ExtensionLibrary::Module_Handle(), 0, nullptr, nullptr,
                                server.Plugin_Info().Data());
   EXPECT_FALSE(server.Exports().Set_Script_Commands(nullptr));
   void* no_table = nullptr;

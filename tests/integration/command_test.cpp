@@ -7,9 +7,9 @@ namespace {
 
 namespace slot = standin::command_slot;
 
-using Command_Objects = Plugin_Test;
+using CommandObjects = PluginTest;
 
-TEST_F(Command_Objects, AnswerNameHelpAndNoAlias) {
+TEST_F(CommandObjects, AnswerNameHelpAndNoAlias) {
   standin::Server& server = Boot();
   const std::vector<void*> commands = server.Commands().Commands();
   ASSERT_EQ(commands.size(), Command_Count);
@@ -25,7 +25,7 @@ TEST_F(Command_Objects, AnswerNameHelpAndNoAlias) {
   }
 }
 
-TEST_F(Command_Objects, NullPrintsNothingAndEmptyPrintsExactlyTheUsageLine) {
+TEST_F(CommandObjects, NullPrintsNothingAndEmptyPrintsExactlyTheUsageLine) {
   standin::Server& server = Boot();
   const std::vector<void*> commands = server.Commands().Commands();
   ASSERT_EQ(commands.size(), Command_Count);
@@ -45,7 +45,7 @@ TEST_F(Command_Objects, NullPrintsNothingAndEmptyPrintsExactlyTheUsageLine) {
   EXPECT_TRUE(server.World().Calls().size() <= 1u) << "only killplayer looks a player up";
 }
 
-TEST_F(Command_Objects, ActivateGivesBackEveryHostBlockItTakes) {
+TEST_F(CommandObjects, ActivateGivesBackEveryHostBlockItTakes) {
   standin::Server& server = Boot();
   const char* const texts[] = {"",     " ",       "   ",       "3",
                                "3 50", " 3  50 ", "3 1 2 3",   "abc def ghi jkl mno",
@@ -68,7 +68,7 @@ TEST_F(Command_Objects, ActivateGivesBackEveryHostBlockItTakes) {
   }
 }
 
-TEST_F(Command_Objects, TheDeletingDestructorFreesThroughTheHostOnlyWhenAsked) {
+TEST_F(CommandObjects, TheDeletingDestructorFreesThroughTheHostOnlyWhenAsked) {
   standin::Server& server = Boot();
   ASSERT_GE(server.Commands().Commands().size(), 2u);
   void* kept = server.Commands().Commands()[0];
@@ -83,8 +83,8 @@ TEST_F(Command_Objects, TheDeletingDestructorFreesThroughTheHostOnlyWhenAsked) {
 
   server.Delete_Command(freed, 1);
   ASSERT_EQ(server.Heap().Log().size(), events + 1);
-  const standin::Heap_Event& release = server.Heap().Log().back();
-  EXPECT_EQ(release.kind, standin::Heap_Event::Release);
+  const standin::HeapEvent& release = server.Heap().Log().back();
+  EXPECT_EQ(release.kind, standin::HeapEvent::Release);
   EXPECT_EQ(release.block, reinterpret_cast<std::uintptr_t>(freed));
   EXPECT_FALSE(server.Heap().Owns(freed));
 
@@ -96,10 +96,10 @@ TEST_F(Command_Objects, TheDeletingDestructorFreesThroughTheHostOnlyWhenAsked) {
 
 // The host's compiler keeps the stack only 4-byte aligned; the plug-in must cope
 // with any alignment in every export and command slot.
-class Stack_Alignment : public Plugin_Test, public ::testing::WithParamInterface<unsigned> {};
+class StackAlignment : public PluginTest, public ::testing::WithParamInterface<unsigned> {};
 
-TEST_P(Stack_Alignment, EveryCallWorksFromAnyHostStack) {
-  standin::Server_Options options;
+TEST_P(StackAlignment, EveryCallWorksFromAnyHostStack) {
+  standin::ServerOptions options;
   options.stack_skew = GetParam();
   standin::Server& server = Boot(options);
   ASSERT_TRUE(server.Report().script_commands);
@@ -110,7 +110,7 @@ TEST_P(Stack_Alignment, EveryCallWorksFromAnyHostStack) {
   EXPECT_EQ(server.Console().Printed().front(), Injected_Line);
 }
 
-INSTANTIATE_TEST_SUITE_P(Skews, Stack_Alignment, ::testing::Values(0u, 4u, 8u, 12u));
+INSTANTIATE_TEST_SUITE_P(Skews, StackAlignment, ::testing::Values(0u, 4u, 8u, 12u));
 
 }  // namespace
 }  // namespace quillon_test

@@ -38,8 +38,8 @@ bool Mentions(const std::vector<std::string>& errors, const std::string& what) {
   return false;
 }
 
-TEST(Guarded_Heap, FreshBlocksShowTheirFillAndCleanUseLeavesNoError) {
-  standin::Host_Heap heap;
+TEST(GuardedHeap, FreshBlocksShowTheirFillAndCleanUseLeavesNoError) {
+  standin::HostHeap heap;
   void* block = heap.Allocate(5);
   for (int i = 0; i < 5; ++i) EXPECT_EQ(Bytes(block)[i], 0xCD);
   std::memset(block, 0, 5);
@@ -49,9 +49,9 @@ TEST(Guarded_Heap, FreshBlocksShowTheirFillAndCleanUseLeavesNoError) {
   EXPECT_EQ(heap.Errors(), std::vector<std::string>());
 }
 
-TEST(Guarded_Heap, WritesPastEitherEndAreFoundAtTheReleaseOrTheNextCheck) {
+TEST(GuardedHeap, WritesPastEitherEndAreFoundAtTheReleaseOrTheNextCheck) {
   if (Under_Sanitizer) GTEST_SKIP() << "AddressSanitizer reports the write itself";
-  standin::Host_Heap heap;
+  standin::HostHeap heap;
   void* after = heap.Allocate(7);
   Bytes(after)[7] = 0;  // one past the end
   heap.Release(after);
@@ -67,9 +67,9 @@ TEST(Guarded_Heap, WritesPastEitherEndAreFoundAtTheReleaseOrTheNextCheck) {
   EXPECT_EQ(heap.Errors().size(), found);
 }
 
-TEST(Guarded_Heap, AWriteIntoAReleasedBlockIsFoundWhileItWaitsInTheQuarantine) {
+TEST(GuardedHeap, AWriteIntoAReleasedBlockIsFoundWhileItWaitsInTheQuarantine) {
   if (Under_Sanitizer) GTEST_SKIP() << "AddressSanitizer reports the write itself";
-  standin::Host_Heap heap;
+  standin::HostHeap heap;
   void* block = heap.Allocate(12);
   heap.Release(block);
   EXPECT_EQ(Bytes(block)[11], 0xDD);
@@ -82,8 +82,8 @@ TEST(Guarded_Heap, AWriteIntoAReleasedBlockIsFoundWhileItWaitsInTheQuarantine) {
   EXPECT_EQ(heap.Errors().size(), found + 1);
 }
 
-TEST(Guarded_Heap, ABlockReleasedTwiceIsAnErrorNotASecondRelease) {
-  standin::Host_Heap heap;
+TEST(GuardedHeap, ABlockReleasedTwiceIsAnErrorNotASecondRelease) {
+  standin::HostHeap heap;
   void* block = heap.Allocate(4);
   heap.Release(block);
   heap.Release(block);
@@ -93,15 +93,15 @@ TEST(Guarded_Heap, ABlockReleasedTwiceIsAnErrorNotASecondRelease) {
 
 // The server checks the whole heap after every command and at shutdown, and damage
 // found is shown on its console, so the test or session that caused it fails.
-TEST(Guarded_Heap, TheServerChecksAfterEveryCommandAndShowsDamage) {
-  standin::Server_Options options;
+TEST(GuardedHeap, TheServerChecksAfterEveryCommandAndShowsDamage) {
+  standin::ServerOptions options;
   options.players = true;
   standin::Server server(options);
   ASSERT_TRUE(server.Boot(Plugin_Path())) << server.Error();
-  const std::uint64_t before = standin::Host_Heap::Full_Checks();
+  const std::uint64_t before = standin::HostHeap::Full_Checks();
   server.Execute_Line("givepoints 1 5");
   server.Execute_Line("teleport 1 1 2 3");
-  EXPECT_EQ(standin::Host_Heap::Full_Checks(), before + 2);
+  EXPECT_EQ(standin::HostHeap::Full_Checks(), before + 2);
   if (!Under_Sanitizer) {
     void* block = server.Heap().Allocate(3);
     Bytes(block)[3] = 0;

@@ -18,7 +18,7 @@ int main(int count, char** words) {
   }
   const int result = RUN_ALL_TESTS();
   std::printf("host heap checks: %llu of the whole heap, %llu of single blocks\n",
-              static_cast<unsigned long long>(standin::Host_Heap::Full_Checks()),
-              static_cast<unsigned long long>(standin::Host_Heap::Block_Checks()));
+              static_cast<unsigned long long>(standin::HostHeap::Full_Checks()),
+              static_cast<unsigned long long>(standin::HostHeap::Block_Checks()));
   return result;
 }

@@ -8,42 +8,42 @@
 namespace quillon_test {
 namespace {
 
-using standin::Host_Build;
+using standin::HostBuild;
 
-struct Host_Setup {
+struct HostSetup {
   const char* label;
-  Host_Build build;
+  HostBuild build;
   bool unreadable_probes;
   bool sse;
 };
 
-const Host_Setup Host_Setups[] = {
-    {"Build0", Host_Build::Build_0, false, true},
-    {"Build0WithoutSse", Host_Build::Build_0, false, false},
-    {"Build1", Host_Build::Build_1, false, true},
-    {"Build4", Host_Build::Build_4, false, true},
-    {"UnknownBuild", Host_Build::None, false, true},
-    {"Build0UnreadableProbes", Host_Build::Build_0, true, true},
-    {"Build4UnreadableProbes", Host_Build::Build_4, true, true},
+const HostSetup Host_Setups[] = {
+    {"Build0", HostBuild::Build_0, false, true},
+    {"Build0WithoutSse", HostBuild::Build_0, false, false},
+    {"Build1", HostBuild::Build_1, false, true},
+    {"Build4", HostBuild::Build_4, false, true},
+    {"UnknownBuild", HostBuild::None, false, true},
+    {"Build0UnreadableProbes", HostBuild::Build_0, true, true},
+    {"Build4UnreadableProbes", HostBuild::Build_4, true, true},
 };
 
-standin::Server_Options Options_For(const Host_Setup& setup) {
-  standin::Server_Options options;
+standin::ServerOptions Options_For(const HostSetup& setup) {
+  standin::ServerOptions options;
   options.build = setup.build;
   options.unreadable_probes = setup.unreadable_probes;
   options.sse = setup.sse;
   return options;
 }
 
-void Expect_Text(const standin::Host_String_Contents& contents, const std::string& text) {
+void Expect_Text(const standin::HostStringContents& contents, const std::string& text) {
   EXPECT_EQ(contents.problem, "");
   EXPECT_EQ(contents.text, text);
   EXPECT_EQ(contents.length, text.size());
 }
 
-class Loader_Test : public Plugin_Test, public ::testing::WithParamInterface<Host_Setup> {};
+class LoaderTest : public PluginTest, public ::testing::WithParamInterface<HostSetup> {};
 
-TEST_P(Loader_Test, FillsTheLoaderRecordsAndTouchesNothingElse) {
+TEST_P(LoaderTest, FillsTheLoaderRecordsAndTouchesNothingElse) {
   standin::Server& server = Boot(Options_For(GetParam()));
   ASSERT_TRUE(server.Module().Loaded());
   EXPECT_EQ(server.Report().entry_result, 1);
@@ -58,7 +58,7 @@ TEST_P(Loader_Test, FillsTheLoaderRecordsAndTouchesNothingElse) {
   EXPECT_EQ(server.Operator_Lines()[0], "ZORM: Quillon Plugin 1.0 loaded (framework 2.0.2)\n");
 }
 
-TEST_P(Loader_Test, WritesIntoTheBlockAStringAlreadyHas) {
+TEST_P(LoaderTest, WritesIntoTheBlockAStringAlreadyHas) {
   standin::Server& server = Load_Only(Options_For(GetParam()));
   ASSERT_TRUE(server.Module().Loaded());
   server.Version_Report().Hold_In_Block(standin::version_report::Framework_Version,
@@ -69,7 +69,7 @@ TEST_P(Loader_Test, WritesIntoTheBlockAStringAlreadyHas) {
   const std::uint64_t allocations = server.Heap().Allocations();
   const std::uint64_t releases = server.Heap().Releases();
   server.Play_Loader();
-  const standin::Boot_Report& report = server.Report();
+  const standin::BootReport& report = server.Report();
   Expect_Text(report.framework_version, "2.0.2");
   Expect_Text(report.plugin_name, "Quillon Plugin");
   Expect_Text(report.plugin_version, "1.0");
@@ -84,7 +84,7 @@ TEST_P(Loader_Test, WritesIntoTheBlockAStringAlreadyHas) {
   EXPECT_EQ(server.Plugin_Info().Foreign_Changes(), std::vector<unsigned>());
 }
 
-TEST_P(Loader_Test, CreateScriptKnowsNoScriptType) {
+TEST_P(LoaderTest, CreateScriptKnowsNoScriptType) {
   standin::Server& server = Boot(Options_For(GetParam()));
   ASSERT_TRUE(server.Module().Loaded());
   for (const char* name : {"", "Quillon", "changecharacter", "M00_Disable_Physical_Collision"}) {
@@ -93,8 +93,8 @@ TEST_P(Loader_Test, CreateScriptKnowsNoScriptType) {
   EXPECT_EQ(server.Exports().Create_Script(nullptr), nullptr);
 }
 
-TEST_P(Loader_Test, TakesTheTableOnlyInARecognisedBuild) {
-  const Host_Setup& setup = GetParam();
+TEST_P(LoaderTest, TakesTheTableOnlyInARecognisedBuild) {
+  const HostSetup& setup = GetParam();
   standin::Server& server = Boot(Options_For(setup));
   ASSERT_TRUE(server.Module().Loaded());
   if (!Recognised(server.Options())) {
@@ -110,14 +110,14 @@ TEST_P(Loader_Test, TakesTheTableOnlyInARecognisedBuild) {
   EXPECT_TRUE(server.Report().script_commands);
   EXPECT_EQ(server.Commands().Commands().size(), Command_Count);
   EXPECT_EQ(server.Commands().Finalize_Count(), 1u);
-  if (setup.build == Host_Build::Build_4) {
+  if (setup.build == HostBuild::Build_4) {
     EXPECT_EQ(server.Console().Printed(), std::vector<std::string>()) << "build 4 has no console";
   } else {
     EXPECT_EQ(server.Console().Printed(), std::vector<std::string>{Injected_Line});
   }
 }
 
-TEST_P(Loader_Test, UnloadReleasesNothingAndCallsNoHostFunction) {
+TEST_P(LoaderTest, UnloadReleasesNothingAndCallsNoHostFunction) {
   standin::Server& server = Boot(Options_For(GetParam()));
   ASSERT_TRUE(server.Module().Loaded());
   const std::size_t heap_events = server.Heap().Log().size();
@@ -127,20 +127,20 @@ TEST_P(Loader_Test, UnloadReleasesNothingAndCallsNoHostFunction) {
   EXPECT_EQ(server.Log().size(), console_events);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryHost, Loader_Test, ::testing::ValuesIn(Host_Setups),
-                         [](const ::testing::TestParamInfo<Host_Setup>& info) {
+INSTANTIATE_TEST_SUITE_P(EveryHost, LoaderTest, ::testing::ValuesIn(Host_Setups),
+                         [](const ::testing::TestParamInfo<HostSetup>& info) {
                            return std::string(info.param.label);
                          });
 
-using Module_Entry = Plugin_Test;
+using ModuleEntry = PluginTest;
 
 // A loader that hands over no record: nothing is written through the null pointer, and
 // the extension library's handle still arrives, so binding works afterwards.
-TEST_F(Module_Entry, NullRecordsAreLeftAlone) {
+TEST_F(ModuleEntry, NullRecordsAreLeftAlone) {
   standin::Server& server = Load_Only();
   ASSERT_TRUE(server.Module().Loaded());
   EXPECT_TRUE(server.Exports().Check_Version(nullptr, nullptr));
-  server.Exports().Plugin_Load(standin::Extension_Library::Module_Handle(), 0, nullptr, nullptr,
+  server.Exports().Plugin_Load(standin::ExtensionLibrary::Module_Handle(), 0, nullptr, nullptr,
                                nullptr);
   EXPECT_TRUE(server.Exports().Set_Script_Commands(server.Table().Location()));
   EXPECT_EQ(server.Commands().Commands().size(), Command_Count);
@@ -148,20 +148,20 @@ TEST_F(Module_Entry, NullRecordsAreLeftAlone) {
 }
 
 #if defined(_WIN32)
-TEST_F(Module_Entry, ImportsOfTheWindowsFunctionsReachTheStandIn) {
+TEST_F(ModuleEntry, ImportsOfTheWindowsFunctionsReachTheStandIn) {
   standin::Server& server = Load_Only();
   const std::vector<std::string>& redirected = server.Module().Redirected_Imports();
   EXPECT_NE(std::find(redirected.begin(), redirected.end(), "GetProcAddress"), redirected.end());
   EXPECT_NE(std::find(redirected.begin(), redirected.end(), "MessageBoxA"), redirected.end());
 }
 #else
-TEST_F(Module_Entry, SwitchesOffThreadNotificationsForItsOwnModule) {
+TEST_F(ModuleEntry, SwitchesOffThreadNotificationsForItsOwnModule) {
   standin::Server& server = Load_Only();
   ASSERT_TRUE(server.Module().Loaded());
   EXPECT_EQ(server.Api().disable_thread_calls, std::vector<const void*>{server.Module().Handle()});
 }
 
-TEST_F(Module_Entry, OtherReasonsAndARepeatedAttachChangeNothing) {
+TEST_F(ModuleEntry, OtherReasonsAndARepeatedAttachChangeNothing) {
   standin::Server& server = Load_Only();
   ASSERT_TRUE(server.Module().Loaded());
   const std::uint64_t allocations = server.Heap().Allocations();

@@ -22,17 +22,17 @@ struct Tables {
   std::vector<const void*> objects;     // the blocks themselves: the Vector3 table first
 };
 
-class Math_Tables : public Plugin_Test {
+class MathTables : public PluginTest {
  protected:
-  Tables Start(standin::Host_Build build, bool sse) {
-    standin::Server_Options options;
+  Tables Start(standin::HostBuild build, bool sse) {
+    standin::ServerOptions options;
     options.build = build;
     options.sse = sse;
     standin::Server& server = Load_Only(options);
     Tables tables;
     const auto anchor = reinterpret_cast<std::intptr_t>(server.Exports().Create_Script_Entry());
-    for (const standin::Heap_Event& event : server.Heap().Log()) {
-      if (event.kind != standin::Heap_Event::Allocate || event.bytes != sizeof(void*)) continue;
+    for (const standin::HeapEvent& event : server.Heap().Log()) {
+      if (event.kind != standin::HeapEvent::Allocate || event.bytes != sizeof(void*)) continue;
       std::uint32_t dispatch = 0;
       std::memcpy(&dispatch, reinterpret_cast<const void*>(event.block), sizeof dispatch);
       tables.dispatch.push_back(static_cast<std::intptr_t>(dispatch) - anchor);
@@ -42,12 +42,12 @@ class Math_Tables : public Plugin_Test {
   }
 };
 
-TEST_F(Math_Tables, TheSSEFlagOfTheBuildPicksThePackedVector4Table) {
-  const Tables sse_0 = Start(standin::Host_Build::Build_0, true);
-  const Tables plain_0 = Start(standin::Host_Build::Build_0, false);
-  const Tables sse_1 = Start(standin::Host_Build::Build_1, true);
-  const Tables plain_1 = Start(standin::Host_Build::Build_1, false);
-  const Tables build_4 = Start(standin::Host_Build::Build_4, true);  // no flag byte at all
+TEST_F(MathTables, TheSSEFlagOfTheBuildPicksThePackedVector4Table) {
+  const Tables sse_0 = Start(standin::HostBuild::Build_0, true);
+  const Tables plain_0 = Start(standin::HostBuild::Build_0, false);
+  const Tables sse_1 = Start(standin::HostBuild::Build_1, true);
+  const Tables plain_1 = Start(standin::HostBuild::Build_1, false);
+  const Tables build_4 = Start(standin::HostBuild::Build_4, true);  // no flag byte at all
   for (const Tables* tables : {&sse_0, &plain_0, &sse_1, &plain_1, &build_4}) {
     ASSERT_EQ(tables->dispatch.size(), 2u) << "a Vector3 and a Vector4 table, nothing else";
     EXPECT_EQ(tables->dispatch[0], sse_0.dispatch[0]) << "the Vector3 table never changes";
@@ -58,19 +58,19 @@ TEST_F(Math_Tables, TheSSEFlagOfTheBuildPicksThePackedVector4Table) {
   EXPECT_EQ(build_4.dispatch[1], plain_0.dispatch[1]);
 }
 
-TEST_F(Math_Tables, AnUnknownBuildMakesNone) {
-  EXPECT_TRUE(Start(standin::Host_Build::None, true).dispatch.empty());
+TEST_F(MathTables, AnUnknownBuildMakesNone) {
+  EXPECT_TRUE(Start(standin::HostBuild::None, true).dispatch.empty());
 }
 
 // What every slot gives for a = (1, 2, 3[, 4]), b = (4, 8, 2[, 16]) and s = 2: exact in
 // float, so the plain and the packed table must agree to the bit.
-struct Expected_Slot {
+struct ExpectedSlot {
   unsigned slot;
   float v3[3];
   float v4[4];
 };
 
-constexpr Expected_Slot Expected_Slots[] = {
+constexpr ExpectedSlot Expected_Slots[] = {
     {0, {5, 10, 5}, {5, 10, 5, 20}},
     {1, {5, 10, 5}, {5, 10, 5, 20}},
     {2, {-3, -6, 1}, {-3, -6, 1, -12}},
@@ -143,18 +143,18 @@ template <typename Vector>
 // from every stack alignment: a by-value slot that took the result's address for
 // `this` would write the result over the table and the second call would jump into
 // it. Builds 0 and 1 with and without the SSE flag, and build 4.
-TEST_F(Math_Tables, HostCodeCallsEverySlotOfBothTables) {
+TEST_F(MathTables, HostCodeCallsEverySlotOfBothTables) {
   const struct {
-    standin::Host_Build build;
+    standin::HostBuild build;
     bool sse;
-  } hosts[] = {{standin::Host_Build::Build_0, true},
-               {standin::Host_Build::Build_0, false},
-               {standin::Host_Build::Build_1, true},
-               {standin::Host_Build::Build_4, true}};
+  } hosts[] = {{standin::HostBuild::Build_0, true},
+               {standin::HostBuild::Build_0, false},
+               {standin::HostBuild::Build_1, true},
+               {standin::HostBuild::Build_4, true}};
   for (const auto& host : hosts) {
     const Tables tables = Start(host.build, host.sse);
     ASSERT_EQ(tables.objects.size(), 2u);
-    for (const Expected_Slot& expected : Expected_Slots) {
+    for (const ExpectedSlot& expected : Expected_Slots) {
       for (unsigned skew : {0u, 4u, 8u, 12u, 4u}) {
         SCOPED_TRACE(::testing::Message()
                      << "build " << static_cast<int>(host.build) << ", SSE " << host.sse
@@ -173,8 +173,8 @@ TEST_F(Math_Tables, HostCodeCallsEverySlotOfBothTables) {
 // The binary form of a by-value slot, checked by hand against the module: `this` in
 // ECX, the result's address as the first stack argument, removed by the callee with
 // the others and handed back in EAX. The result may be one of the inputs.
-TEST_F(Math_Tables, AByValueSlotReturnsTheResultAddressInEax) {
-  const Tables tables = Start(standin::Host_Build::Build_0, true);
+TEST_F(MathTables, AByValueSlotReturnsTheResultAddressInEax) {
+  const Tables tables = Start(standin::HostBuild::Build_0, true);
   ASSERT_EQ(tables.objects.size(), 2u);
   const Vector4 a = {1, 2, 3, 4}, b = {4, 8, 2, 16};
   for (const void* table : tables.objects) {
@@ -182,7 +182,7 @@ TEST_F(Math_Tables, AByValueSlotReturnsTheResultAddressInEax) {
     for (unsigned slot : {standin::math_slot::Add, standin::math_slot::Divide}) {
       Vector4 result = {};
       const void* function = reinterpret_cast<const void* const*>(Dispatch_Of(table))[slot];
-      const standin::Host_Call call = standin::Call_Host_Style(
+      const standin::HostCall call = standin::Call_Host_Style(
           function, table, {standin::Word(&result), standin::Word(&a), standin::Word(&b)});
       EXPECT_EQ(call.popped, 12) << "slot " << slot;
       EXPECT_EQ(call.result, standin::Word(&result)) << "slot " << slot;

@@ -18,16 +18,16 @@ constexpr const char* German_Locale = "German_Germany.1252";
 constexpr const char* German_Locale = "de_DE.UTF-8";
 #endif
 
-class Number_Words : public Plugin_Test {
+class NumberWords : public PluginTest {
  protected:
   void SetUp() override {
-    standin::Server_Options options;
+    standin::ServerOptions options;
     options.players = true;
     Boot(options);
   }
   void TearDown() override {
     standin::Set_C_Runtime_Locale("C");
-    Plugin_Test::TearDown();
+    PluginTest::TearDown();
   }
 
   // The bits of the float the host received for one typed line: the "[0x...]" of the
@@ -41,7 +41,7 @@ class Number_Words : public Plugin_Test {
   }
 };
 
-TEST_F(Number_Words, OnlyDecimalDigitsMakeAnAmount) {
+TEST_F(NumberWords, OnlyDecimalDigitsMakeAnAmount) {
   EXPECT_EQ(Bits_Received("refund 2 1d3"), "0x3F800000") << "no d exponent: 1";
   for (const char* word : {"nan", "inf", "infinity", "-INF", "0x10", "0x1p3", "e5", "."}) {
     EXPECT_EQ(Bits_Received(std::string("givepoints 1 ") + word), "0x00000000") << word;
@@ -52,7 +52,7 @@ TEST_F(Number_Words, OnlyDecimalDigitsMakeAnAmount) {
   EXPECT_EQ(Bits_Received("givepoints 1 -0"), "0x80000000");
 }
 
-TEST_F(Number_Words, AmountsBeyondTheFloatRangeBecomeInfinityOrZero) {
+TEST_F(NumberWords, AmountsBeyondTheFloatRangeBecomeInfinityOrZero) {
   EXPECT_EQ(Bits_Received("givepoints 1 1e39"), "0x7F800000");
   EXPECT_EQ(Bits_Received("givepoints 1 -1e999999999999"), "0xFF800000");
   EXPECT_EQ(Bits_Received("givepoints 1 -1e-46"), "0x80000000");
@@ -63,14 +63,14 @@ TEST_F(Number_Words, AmountsBeyondTheFloatRangeBecomeInfinityOrZero) {
 // The nearest double, then the nearest float to that: 16777217 lies halfway between two
 // floats and goes to the even one. A text a hair above it is 16777217 exactly as a
 // double, so it goes the same way; one a double can tell apart goes up.
-TEST_F(Number_Words, AmountsAreTheNearestDoubleNarrowedToTheNearestFloat) {
+TEST_F(NumberWords, AmountsAreTheNearestDoubleNarrowedToTheNearestFloat) {
   EXPECT_EQ(Bits_Received("givepoints 1 16777217"), "0x4B800000");
   EXPECT_EQ(Bits_Received("givepoints 1 16777217.000000000000000000000000000001"), "0x4B800000");
   EXPECT_EQ(Bits_Received("givepoints 1 16777217.000001"), "0x4B800001");
   EXPECT_EQ(Bits_Received("givepoints 1 0.1"), "0x3DCCCCCD");
 }
 
-TEST_F(Number_Words, IdsWrapModuloTwoToTheThirtyTwo) {
+TEST_F(NumberWords, IdsWrapModuloTwoToTheThirtyTwo) {
   server_->Execute_Line("killplayer 4294967297");
   EXPECT_EQ(server_->Console().Printed().back(), "Havoc has been force-killed.\n");
   server_->Execute_Line("flymode -4294967292");  // -4294967292 + 2^32 = 4
@@ -79,7 +79,7 @@ TEST_F(Number_Words, IdsWrapModuloTwoToTheThirtyTwo) {
 
 // Another module switches the C runtime to a locale with a decimal comma: a point
 // still separates the fraction, a comma still ends the number.
-TEST_F(Number_Words, AGermanLocaleInTheProcessChangesNothing) {
+TEST_F(NumberWords, AGermanLocaleInTheProcessChangesNothing) {
   ASSERT_TRUE(standin::Set_C_Runtime_Locale(German_Locale)) << German_Locale;
   ASSERT_EQ(standin::C_Runtime_Decimal_Point(), ",");
   EXPECT_EQ(Bits_Received("refund 1 12.5"), "0x41480000");

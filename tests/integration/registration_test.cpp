@@ -4,7 +4,7 @@
 namespace quillon_test {
 namespace {
 
-using standin::Console_Event;
+using standin::ConsoleEvent;
 
 std::vector<std::string> Known_Names_Without(int left_out) {
   std::vector<std::string> names;
@@ -15,13 +15,13 @@ std::vector<std::string> Known_Names_Without(int left_out) {
 }
 
 // The number of the host allocation (counted from 1) that produced `block`.
-std::uint64_t Allocation_Ordinal(const standin::Host_Heap& heap, const void* block) {
+std::uint64_t Allocation_Ordinal(const standin::HostHeap& heap, const void* block) {
   std::uint64_t ordinal = 0;
-  for (const standin::Heap_Event& event : heap.Log()) {
-    if (event.kind == standin::Heap_Event::Allocate ||
-        event.kind == standin::Heap_Event::Allocate_Failed) {
+  for (const standin::HeapEvent& event : heap.Log()) {
+    if (event.kind == standin::HeapEvent::Allocate ||
+        event.kind == standin::HeapEvent::Allocate_Failed) {
       ++ordinal;
-      if (event.kind == standin::Heap_Event::Allocate &&
+      if (event.kind == standin::HeapEvent::Allocate &&
           event.block == reinterpret_cast<std::uintptr_t>(block)) {
         return ordinal;
       }
@@ -30,19 +30,19 @@ std::uint64_t Allocation_Ordinal(const standin::Host_Heap& heap, const void* blo
   return 0;
 }
 
-using Registration = Plugin_Test;
+using Registration = PluginTest;
 
 TEST_F(Registration, AppendsTenCommandsInOrderThenFinalizesThenSaysSo) {
   standin::Server& server = Boot();
   EXPECT_EQ(Registered_Names(server), Known_Names_Without(-1));
-  const standin::Console_Log& log = server.Log();
+  const standin::ConsoleLog& log = server.Log();
   ASSERT_EQ(log.size(), Command_Count + 2);
   for (unsigned i = 0; i < Command_Count; ++i) {
-    EXPECT_EQ(log[i].kind, Console_Event::Append) << i;
+    EXPECT_EQ(log[i].kind, ConsoleEvent::Append) << i;
     EXPECT_EQ(log[i].command, reinterpret_cast<std::uintptr_t>(server.Commands().Commands()[i]));
   }
-  EXPECT_EQ(log[Command_Count].kind, Console_Event::Finalize);
-  EXPECT_EQ(log[Command_Count + 1].kind, Console_Event::Print);
+  EXPECT_EQ(log[Command_Count].kind, ConsoleEvent::Finalize);
+  EXPECT_EQ(log[Command_Count + 1].kind, ConsoleEvent::Print);
   EXPECT_EQ(log[Command_Count + 1].text, Injected_Line);
 }
 
@@ -66,7 +66,7 @@ TEST_F(Registration, AFailedAllocationLeavesOutOnlyThatCommand) {
   ASSERT_EQ(ordinals.size(), Command_Count);
   for (int left_out : {0, 4, 9}) {
     SCOPED_TRACE(Known_Commands[left_out].name);
-    standin::Server_Options options;
+    standin::ServerOptions options;
     options.failing_allocations = {ordinals[static_cast<unsigned>(left_out)]};
     standin::Server& server = Boot(options);
     EXPECT_TRUE(server.Report().script_commands);
@@ -82,7 +82,7 @@ TEST_F(Registration, NoHostMemoryAtStartUpStillLeavesWorkingCommands) {
     standin::Server& server = Load_Only();
     start_up_allocations = server.Heap().Allocations();
   }
-  standin::Server_Options options;
+  standin::ServerOptions options;
   for (std::uint64_t i = 1; i <= start_up_allocations; ++i)
     options.failing_allocations.push_back(i);
   standin::Server& server = Boot(options);
@@ -102,7 +102,7 @@ TEST_F(Registration, NoBlockForAnyCommandStillFinalizesAndSaysSo) {
     standin::Server& server = Load_Only();
     start_up_allocations = server.Heap().Allocations();
   }
-  standin::Server_Options options;
+  standin::ServerOptions options;
   for (std::uint64_t i = 1; i <= Command_Count; ++i) {
     options.failing_allocations.push_back(start_up_allocations + i);
   }

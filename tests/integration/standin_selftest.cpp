@@ -25,7 +25,7 @@ std::string Format(const char* format, ...) {
   return text;
 }
 
-TEST(Stand_In_Formatter, PrintsLikeTheHostConsole) {
+TEST(StandInFormatter, PrintsLikeTheHostConsole) {
   EXPECT_EQ(Format("%ls has been given %f points.\n", u"Zo\u00EB", static_cast<double>(50.0f)),
             "Zo\xC3\xAB has been given 50.000000 points.\n");
   EXPECT_EQ(Format("%ls|%ls", u"\U0001D11E", u"\xD800x"), "\xF0\x9D\x84\x9E|\xEF\xBF\xBDx");
@@ -37,8 +37,8 @@ TEST(Stand_In_Formatter, PrintsLikeTheHostConsole) {
   EXPECT_EQ(Format("100%y %d%", 4), "100%y 4%");
 }
 
-TEST(Stand_In_Heap, KeepsBooksAndCatchesForeignReleases) {
-  standin::Host_Heap heap;
+TEST(StandInHeap, KeepsBooksAndCatchesForeignReleases) {
+  standin::HostHeap heap;
   heap.Fail_Allocation(2);
   void* first = heap.Allocate(8);
   EXPECT_EQ(heap.Allocate(8), nullptr);
@@ -73,17 +73,17 @@ __attribute__((noinline, cdecl)) int Cdecl_Adds(Probe* self, int amount) {
   return self->value + amount;
 }
 
-TEST(Stand_In_Caller, MeasuresWhatTheCalleeRemovesAndAlignsAsAsked) {
+TEST(StandInCaller, MeasuresWhatTheCalleeRemovesAndAlignsAsAsked) {
   Probe probe = {40};
   for (unsigned skew : {0u, 4u, 8u, 12u}) {
-    const standin::Host_Call member =
+    const standin::HostCall member =
         standin::Call_Host_Style(reinterpret_cast<const void*>(&Thiscall_Adds), &probe, {2}, skew);
     EXPECT_EQ(member.result, 42u);
     EXPECT_EQ(member.popped, 4);
     // The stack argument sits where the stack pointer was at the call.
     EXPECT_EQ((Last_Argument_Address + skew) % 16, 0u) << skew;
   }
-  const standin::Host_Call plain = standin::Call_Host_Style(
+  const standin::HostCall plain = standin::Call_Host_Style(
       reinterpret_cast<const void*>(&Cdecl_Adds), standin::Cdecl_Ecx(), {standin::Word(&probe), 5});
   EXPECT_EQ(plain.result, 45u);
   EXPECT_EQ(plain.popped, 0);
@@ -95,7 +95,7 @@ __attribute__((noinline, stdcall)) void Pops_Too_Much(void*, const char*, int) {
 
 // The compiled host code measures the stack around its call: a slot that removes too
 // few or too many bytes is reported and repaired, not absorbed by the caller's frame.
-TEST(Stand_In_Host_Code, ReportsACalleeThatRemovesTheWrongBytes) {
+TEST(StandInHostCode, ReportsACalleeThatRemovesTheWrongBytes) {
   const void* table[5] = {};
   struct Object {
     const void* const* dispatch;
@@ -114,17 +114,17 @@ TEST(Stand_In_Host_Code, ReportsACalleeThatRemovesTheWrongBytes) {
   }
 }
 
-TEST(Stand_In_Host, PlaysTheHostFunctionsWithoutAPlugin) {
+TEST(StandInHost, PlaysTheHostFunctionsWithoutAPlugin) {
   const std::uint16_t outer_fpu_control = standin::Fpu_Control();
   standin::Server server;
   EXPECT_FALSE(server.Load_Module("no-such-plugin.module"));
   EXPECT_EQ(standin::Fpu_Control(), standin::Host_Fpu_Control) << "the host's threads' x87 mode";
-  const standin::Bridge_Addresses& bridge = standin::Bridge_Build_0;
+  const standin::BridgeAddresses& bridge = standin::Bridge_Build_0;
   const auto* signature = reinterpret_cast<const std::uint8_t*>(bridge.signature);
   EXPECT_EQ(std::memcmp(signature, standin::Build_Signature, standin::Signature_Length), 0);
   EXPECT_EQ(*reinterpret_cast<const std::uint8_t*>(bridge.sse_flag), 1);
 
-  const standin::Host_Call allocation =
+  const standin::HostCall allocation =
       standin::Call_Host_Style(reinterpret_cast<const void*>(bridge.alloc), nullptr, {24});
   void* block = reinterpret_cast<void*>(static_cast<std::uintptr_t>(allocation.result));
   EXPECT_TRUE(server.Heap().Owns(block));
@@ -134,7 +134,7 @@ TEST(Stand_In_Host, PlaysTheHostFunctionsWithoutAPlugin) {
 
   const char* format = "%ls=%d\n";
   const char16_t* name = u"id";
-  const standin::Host_Call print =
+  const standin::HostCall print =
       standin::Call_Host_Style(reinterpret_cast<const void*>(bridge.console_output), nullptr,
                                {standin::Word(format), standin::Word(name), 7});
   EXPECT_EQ(print.popped, 0);
@@ -142,7 +142,7 @@ TEST(Stand_In_Host, PlaysTheHostFunctionsWithoutAPlugin) {
 
   void* command = reinterpret_cast<void*>(0x1234);
   void* const* element = &command;
-  const standin::Host_Call add =
+  const standin::HostCall add =
       standin::Call_Host_Style(reinterpret_cast<const void*>(standin::Add_Console_Command),
                                reinterpret_cast<const void*>(standin::Console_Command_List_Object),
                                {standin::Word(element)});
@@ -153,9 +153,9 @@ TEST(Stand_In_Host, PlaysTheHostFunctionsWithoutAPlugin) {
   EXPECT_EQ(standin::Fpu_Control(), outer_fpu_control);
 }
 
-TEST(Stand_In_Host, AnUnknownBuildCarriesOnlyNearMisses) {
-  standin::Server_Options options;
-  options.build = standin::Host_Build::None;
+TEST(StandInHost, AnUnknownBuildCarriesOnlyNearMisses) {
+  standin::ServerOptions options;
+  options.build = standin::HostBuild::None;
   standin::Server server(options);
   EXPECT_FALSE(server.Load_Module("no-such-plugin.module"));
   for (standin::Address probe : standin::Signature_Addresses) {

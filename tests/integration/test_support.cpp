@@ -17,7 +17,7 @@ std::vector<std::string>& Neighbour_Modules() {
   return modules;
 }
 
-standin::Server& Plugin_Test::Load_Only(standin::Server_Options options) {
+standin::Server& PluginTest::Load_Only(standin::ServerOptions options) {
   Finish();
   for (const std::string& neighbour : Neighbour_Modules()) options.preload.push_back(neighbour);
   server_ = std::make_unique<standin::Server>(std::move(options));
@@ -27,13 +27,13 @@ standin::Server& Plugin_Test::Load_Only(standin::Server_Options options) {
   return *server_;
 }
 
-standin::Server& Plugin_Test::Boot(standin::Server_Options options) {
+standin::Server& PluginTest::Boot(standin::ServerOptions options) {
   standin::Server& server = Load_Only(std::move(options));
   if (server.Module().Loaded()) server.Play_Loader();
   return server;
 }
 
-void Plugin_Test::Finish() {
+void PluginTest::Finish() {
   if (!server_) return;
   server_->Shutdown();
   EXPECT_EQ(server_->Heap().Errors(), std::vector<std::string>());
@@ -44,7 +44,7 @@ void Plugin_Test::Finish() {
   server_.reset();
 }
 
-Lines Plugin_Test::Type(const std::string& line) {
+Lines PluginTest::Type(const std::string& line) {
   const std::size_t first = server_->Console().Printed().size();
   const std::size_t live = server_->Heap().Live_Blocks();
   first_call_ = server_->World().Calls().size();
@@ -53,17 +53,17 @@ Lines Plugin_Test::Type(const std::string& line) {
   return Printed_Since(*server_, first);
 }
 
-Lines Plugin_Test::Calls() const {
+Lines PluginTest::Calls() const {
   const Lines& calls = server_->World().Calls();
   return Lines(calls.begin() + static_cast<std::ptrdiff_t>(first_call_), calls.end());
 }
 
-Lines Plugin_Test::Actions() const { return standin::world::Actions_Of(Calls()); }
+Lines PluginTest::Actions() const { return standin::world::Actions_Of(Calls()); }
 
-std::vector<standin::Lookup_Call> Extension_Lookups(const standin::Server& server) {
-  std::vector<standin::Lookup_Call> lookups;
-  for (const standin::Lookup_Call& call : server.Api().lookups) {
-    if (call.module == standin::Extension_Library::Module_Handle()) lookups.push_back(call);
+std::vector<standin::LookupCall> Extension_Lookups(const standin::Server& server) {
+  std::vector<standin::LookupCall> lookups;
+  for (const standin::LookupCall& call : server.Api().lookups) {
+    if (call.module == standin::ExtensionLibrary::Module_Handle()) lookups.push_back(call);
   }
   return lookups;
 }
@@ -84,8 +84,8 @@ std::vector<std::string> Printed_Since(standin::Server& server, std::size_t firs
                                   printed.end());
 }
 
-bool Recognised(const standin::Server_Options& options) {
-  return options.build != standin::Host_Build::None && !options.unreadable_probes;
+bool Recognised(const standin::ServerOptions& options) {
+  return options.build != standin::HostBuild::None && !options.unreadable_probes;
 }
 
 }  // namespace quillon_test

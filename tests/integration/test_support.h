@@ -29,14 +29,14 @@ constexpr const char* Injected_Line = "Console commands injected.\n";
 // what every test must leave clean: no release of an unknown block, no export or
 // command that unbalanced the stack, no misuse of the command list, no call of the
 // loader object or the destroy callback.
-class Plugin_Test : public ::testing::Test {
+class PluginTest : public ::testing::Test {
  protected:
   void TearDown() override { Finish(); }
 
   // Shuts down any running server first. Fails the test if the plug-in cannot load.
-  standin::Server& Boot(standin::Server_Options options = {});
+  standin::Server& Boot(standin::ServerOptions options = {});
   // Loads the module and runs its entry, without the loader sequence.
-  standin::Server& Load_Only(standin::Server_Options options = {});
+  standin::Server& Load_Only(standin::ServerOptions options = {});
   void Finish();
 
   // Types one line at the running server's console; returns what the plug-in printed.
@@ -52,12 +52,12 @@ class Plugin_Test : public ::testing::Test {
 };
 
 // The lookups the plug-in made in the extension library (other modules left out).
-std::vector<standin::Lookup_Call> Extension_Lookups(const standin::Server& server);
+std::vector<standin::LookupCall> Extension_Lookups(const standin::Server& server);
 // The names of the registered commands, in list order.
 std::vector<std::string> Registered_Names(standin::Server& server);
 // The plug-in's prints since `first` (an index into the print record).
 std::vector<std::string> Printed_Since(standin::Server& server, std::size_t first);
 // Whether the build is one the plug-in should recognise from its signature.
-bool Recognised(const standin::Server_Options& options);
+bool Recognised(const standin::ServerOptions& options);
 
 }  // namespace quillon_test

@@ -11,10 +11,10 @@
 namespace quillon_test {
 namespace {
 
-class World_Commands : public Plugin_Test {
+class WorldCommands : public PluginTest {
  protected:
-  standin::Server& Boot_World(standin::Host_Build build = standin::Host_Build::Build_0) {
-    standin::Server_Options options;
+  standin::Server& Boot_World(standin::HostBuild build = standin::HostBuild::Build_0) {
+    standin::ServerOptions options;
     options.build = build;
     options.players = true;
     return Boot(options);
@@ -25,7 +25,7 @@ class World_Commands : public Plugin_Test {
   }
 };
 
-TEST_F(World_Commands, ScoreCommandsHandTheHost32BitFloatsAndConfirm) {
+TEST_F(WorldCommands, ScoreCommandsHandTheHost32BitFloatsAndConfirm) {
   Boot_World();
   EXPECT_EQ(Type("givepoints 3 50"), Lines{"Zoë has been given 50.000000 points.\n"});
   EXPECT_EQ(Actions(), Lines{"Give_Points(soldier 3, 50 [0x42480000], 0)"});
@@ -41,7 +41,7 @@ TEST_F(World_Commands, ScoreCommandsHandTheHost32BitFloatsAndConfirm) {
   EXPECT_EQ(Player(2).credits, 1000.0f);
 }
 
-TEST_F(World_Commands, TeleportMovesByAVector3AndPrintsWithoutAFullStop) {
+TEST_F(WorldCommands, TeleportMovesByAVector3AndPrintsWithoutAFullStop) {
   Boot_World();
   EXPECT_EQ(Type("teleport 1 10 20"), Lines{});
   EXPECT_EQ(Actions(), Lines{});
@@ -53,7 +53,7 @@ TEST_F(World_Commands, TeleportMovesByAVector3AndPrintsWithoutAFullStop) {
   EXPECT_EQ(Player(1).position.y, -2.0f);
 }
 
-TEST_F(World_Commands, PlayerStateCommandsInTheirOrderOfCalls) {
+TEST_F(WorldCommands, PlayerStateCommandsInTheirOrderOfCalls) {
   Boot_World();
   EXPECT_EQ(Type("freeze 4"), Lines{});
   EXPECT_EQ(Actions(), Lines{"Set_Movement_Enabled(soldier 4, 0)"});
@@ -73,7 +73,7 @@ TEST_F(World_Commands, PlayerStateCommandsInTheirOrderOfCalls) {
   EXPECT_EQ(Actions(), Lines{});
 }
 
-TEST_F(World_Commands, KillplayerDriverPassengerAndNobody) {
+TEST_F(WorldCommands, KillplayerDriverPassengerAndNobody) {
   Boot_World();
   EXPECT_EQ(Type("killplayer 3"), Lines{"Zoë has been force-killed.\n"});
   EXPECT_EQ(Actions(), Lines{"Destroy_Object(soldier 3)"});
@@ -89,7 +89,7 @@ TEST_F(World_Commands, KillplayerDriverPassengerAndNobody) {
   EXPECT_EQ(Type("flymode 2"), Lines{"Flying mode toggled for player None.\n"});
 }
 
-TEST_F(World_Commands, MissingPlayersAndMissingWords) {
+TEST_F(WorldCommands, MissingPlayersAndMissingWords) {
   Boot_World();
   EXPECT_EQ(Type("flymode 99"), Lines{"Error: Player not found.\n"});
   EXPECT_EQ(Type("freeze 99"), Lines{});
@@ -104,8 +104,8 @@ TEST_F(World_Commands, MissingPlayersAndMissingWords) {
 
 // Build 4 has no console print and no engine functions; an unrecognised build has no
 // commands at all. Neither calls the world nor prints, whatever is typed.
-TEST_F(World_Commands, WithoutEngineFunctionsNothingIsFoundOrPrinted) {
-  for (standin::Host_Build build : {standin::Host_Build::Build_4, standin::Host_Build::None}) {
+TEST_F(WorldCommands, WithoutEngineFunctionsNothingIsFoundOrPrinted) {
+  for (standin::HostBuild build : {standin::HostBuild::Build_4, standin::HostBuild::None}) {
     Boot_World(build);
     for (const char* line : {"givepoints 1 5", "refund 1 5", "setcredits 1 5", "setpoints 1 5",
                              "teleport 1 1 2 3", "freeze 1", "unfreeze 1", "flymode 1",
@@ -151,8 +151,8 @@ Lines Session_Record(standin::Server& server) {
 
 // The host's compiler defines only AL in a bool result. With garbage in the rest of
 // EAX every command acts and prints exactly as with clean answers.
-TEST_F(World_Commands, YesNoAnswersAreReadFromTheLowByteOnly) {
-  standin::Server_Options options;
+TEST_F(WorldCommands, YesNoAnswersAreReadFromTheLowByteOnly) {
+  standin::ServerOptions options;
   options.players = true;
   const Lines clean = Session_Record(Boot(options));
   options.dirty_booleans = true;

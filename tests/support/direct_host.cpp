@@ -15,7 +15,7 @@ unsigned Array_Allocation_Count = 0;
 // array entry tells the plug-in's two entries apart.
 STANDIN_HOST_ENTRY void* HOST_CDECL Allocate_Array(std::uint32_t bytes) {
   ++Array_Allocation_Count;
-  standin::Host_Context* host = standin::Active_Host();
+  standin::HostContext* host = standin::Active_Host();
   return host == nullptr ? nullptr : host->heap->Allocate(bytes);
 }
 
@@ -31,13 +31,13 @@ void Bind_Engine_Functions() {
 }
 
 unsigned Slot_Of(const char* extension_name) {
-  return standin::Extension_Names[standin::Extension_Library::Index_Of(extension_name)].slot;
+  return standin::Extension_Names[standin::ExtensionLibrary::Index_Of(extension_name)].slot;
 }
 
 }  // namespace
 
-Bound_Host::Bound_Host(std::unique_ptr<standin::world::World> world, Engine engine)
-    : heap_(std::make_unique<standin::Host_Heap>()),
+BoundHost::BoundHost(std::unique_ptr<standin::world::World> world, Engine engine)
+    : heap_(std::make_unique<standin::HostHeap>()),
       world_(world ? std::move(world) : std::make_unique<standin::world::World>()),
       context_{heap_.get(), &console_, &commands_, &extensions_, &api_, nullptr} {
   plugin_state::Reset();
@@ -55,13 +55,13 @@ Bound_Host::Bound_Host(std::unique_ptr<standin::world::World> world, Engine engi
   Bind_Engine_Functions();
 }
 
-Bound_Host::~Bound_Host() {
+BoundHost::~BoundHost() {
   plugin_state::Reset();
   standin::world::Set_Active_World(nullptr);
   standin::Set_Active_Host(nullptr);
 }
 
-void Bound_Host::Bind_Heap() {
+void BoundHost::Bind_Heap() {
   Array_Allocation_Count = 0;
   plugin_state::Set_Entry("Host_Alloc", standin::Host_Alloc_Function());
   plugin_state::Set_Entry("Host_Alloc_Array", reinterpret_cast<const void*>(&Allocate_Array));
@@ -69,52 +69,52 @@ void Bound_Host::Bind_Heap() {
   plugin_state::Set_Entry("Host_Free_Array", standin::Host_Free_Function());
 }
 
-void Bound_Host::Renew_Heap() {
-  heap_ = std::make_unique<standin::Host_Heap>();
+void BoundHost::Renew_Heap() {
+  heap_ = std::make_unique<standin::HostHeap>();
   context_.heap = heap_.get();
   Array_Allocation_Count = 0;
 }
 
-unsigned Bound_Host::Array_Allocations() { return Array_Allocation_Count; }
+unsigned BoundHost::Array_Allocations() { return Array_Allocation_Count; }
 
-std::vector<std::uint32_t> Bound_Host::Requested_Sizes() const {
+std::vector<std::uint32_t> BoundHost::Requested_Sizes() const {
   std::vector<std::uint32_t> sizes;
-  for (const standin::Heap_Event& event : heap_->Log()) {
-    const bool request = event.kind == standin::Heap_Event::Allocate ||
-                         event.kind == standin::Heap_Event::Allocate_Failed;
+  for (const standin::HeapEvent& event : heap_->Log()) {
+    const bool request = event.kind == standin::HeapEvent::Allocate ||
+                         event.kind == standin::HeapEvent::Allocate_Failed;
     if (request) sizes.push_back(event.bytes);
   }
   return sizes;
 }
 
-unsigned Bound_Host::Release_Calls() const {
+unsigned BoundHost::Release_Calls() const {
   unsigned calls = 0;
-  for (const standin::Heap_Event& event : heap_->Log()) {
-    const bool release = event.kind == standin::Heap_Event::Release ||
-                         event.kind == standin::Heap_Event::Release_Null ||
-                         event.kind == standin::Heap_Event::Release_Unknown;
+  for (const standin::HeapEvent& event : heap_->Log()) {
+    const bool release = event.kind == standin::HeapEvent::Release ||
+                         event.kind == standin::HeapEvent::Release_Null ||
+                         event.kind == standin::HeapEvent::Release_Unknown;
     if (release) ++calls;
   }
   return calls;
 }
 
-void Bound_Host::Silence_Console() {
+void BoundHost::Silence_Console() {
   plugin_state::Set_Entry("Console_Output", reinterpret_cast<const void*>(&Print_Nothing));
 }
 
-std::vector<std::string> Bound_Host::Take_Calls() {
+std::vector<std::string> BoundHost::Take_Calls() {
   std::vector<std::string> calls;
   calls.swap(world_->Calls());
   return calls;
 }
 
-std::vector<std::string> Bound_Host::Take_Actions() {
+std::vector<std::string> BoundHost::Take_Actions() {
   return standin::world::Actions_Of(Take_Calls());
 }
 
-void Bound_Host::Clear_Extension_Slot(const char* name) { table_.Set_Slot(Slot_Of(name), nullptr); }
+void BoundHost::Clear_Extension_Slot(const char* name) { table_.Set_Slot(Slot_Of(name), nullptr); }
 
-void Bound_Host::Bind_SSE_Flag(const volatile unsigned char* flag) {
+void BoundHost::Bind_SSE_Flag(const volatile unsigned char* flag) {
   plugin_state::Set_Entry("Host_SSE_Flag", flag);
 }
 

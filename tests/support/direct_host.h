@@ -24,18 +24,18 @@ namespace direct_host {
 // Build 4 has no engine functions and no console print.
 enum class Engine { Present, Absent };
 
-class Bound_Host {
+class BoundHost {
  public:
   // Binds the host as build 0 would, or as build 4 with `Engine::Absent`.
-  explicit Bound_Host(std::unique_ptr<standin::world::World> world = nullptr,
-                      Engine engine = Engine::Present);
-  Bound_Host(const Bound_Host&) = delete;
-  Bound_Host& operator=(const Bound_Host&) = delete;
+  explicit BoundHost(std::unique_ptr<standin::world::World> world = nullptr,
+                     Engine engine = Engine::Present);
+  BoundHost(const BoundHost&) = delete;
+  BoundHost& operator=(const BoundHost&) = delete;
   // Leaves the plug-in as at load: every entry null and the build unresolved.
-  ~Bound_Host();
+  ~BoundHost();
 
-  standin::Host_Heap& Heap() { return *heap_; }
-  const standin::Host_Heap& Heap() const { return *heap_; }
+  standin::HostHeap& Heap() { return *heap_; }
+  const standin::HostHeap& Heap() const { return *heap_; }
   // A fresh heap whose counts start again from zero.
   void Renew_Heap();
   // Allocations through the plug-in's array entry.
@@ -64,15 +64,15 @@ class Bound_Host {
  private:
   void Bind_Heap();
 
-  std::unique_ptr<standin::Host_Heap> heap_;
-  standin::Console_Log log_;
-  standin::Host_Console console_{&log_};
-  standin::Console_Command_List commands_{&log_};
-  standin::Extension_Library extensions_;
-  standin::Windows_Api_Log api_;
-  standin::Script_Table table_;
+  std::unique_ptr<standin::HostHeap> heap_;
+  standin::ConsoleLog log_;
+  standin::HostConsole console_{&log_};
+  standin::ConsoleCommandList commands_{&log_};
+  standin::ExtensionLibrary extensions_;
+  standin::WindowsApiLog api_;
+  standin::ScriptTable table_;
   std::unique_ptr<standin::world::World> world_;
-  standin::Host_Context context_;
+  standin::HostContext context_;
 };
 
 }  // namespace direct_host

@@ -2,7 +2,7 @@
 
 namespace quillon_test {
 
-const Known_Command Known_Commands[Command_Count] = {
+const KnownCommand Known_Commands[Command_Count] = {
     {"changecharacter",
      "CHANGECHARACTER <id> <preset> - Changes a player into any character preset.\n",
      "CHANGECHARACTER <id> <preset>\n",

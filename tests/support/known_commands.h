@@ -8,7 +8,7 @@
 
 namespace quillon_test {
 
-struct Known_Command {
+struct KnownCommand {
   const char* name;   // the keyword
   const char* help;   // its line in `help`
   const char* usage;  // what an empty argument prints
@@ -19,6 +19,6 @@ struct Known_Command {
 };
 
 constexpr unsigned Command_Count = 10;
-extern const Known_Command Known_Commands[Command_Count];
+extern const KnownCommand Known_Commands[Command_Count];
 
 }  // namespace quillon_test

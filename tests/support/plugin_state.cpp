@@ -43,9 +43,9 @@ Entries Bound_Entries() {
 
 // The host allocates single objects and arrays with one function, and releases both
 // with another.
-Entries Expected_Entries(standin::Host_Build build) {
-  const standin::Bridge_Addresses& bridge = standin::Bridge_For(build);
-  const standin::Engine_Addresses& engine = standin::Engine_For(build);
+Entries Expected_Entries(standin::HostBuild build) {
+  const standin::BridgeAddresses& bridge = standin::Bridge_For(build);
+  const standin::EngineAddresses& engine = standin::Engine_For(build);
   return {{"Host_Alloc", bridge.alloc},
           {"Host_Alloc_Array", bridge.alloc},
           {"Host_Free", bridge.free},

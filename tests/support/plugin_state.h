@@ -19,7 +19,7 @@ using Entries = std::vector<std::pair<std::string, std::uint32_t>>;
 Entries Bound_Entries();
 // What a build binds by the stand-in's own address list, in the same form: a test
 // compares the plug-in's table with it instead of mirroring it.
-Entries Expected_Entries(standin::Host_Build build);
+Entries Expected_Entries(standin::HostBuild build);
 
 // The build the plug-in works with: 0, 1 or 4, or 6 while unresolved.
 std::int32_t Build();

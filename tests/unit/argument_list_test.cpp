@@ -26,7 +26,7 @@ std::vector<std::string> Words(const ArgumentList& list) {
 
 class ArgumentListTest : public ::testing::Test {
  protected:
-  direct_host::Bound_Host host_;
+  direct_host::BoundHost host_;
 };
 
 TEST_F(ArgumentListTest, SplitsOnSpacesOnlyAndKeepsTheWholeText) {

@@ -34,7 +34,7 @@ class CommandsTest : public ::testing::Test {
  protected:
   standin::world::Player& Player(int id) { return *host_.World().Find_Player(id); }
 
-  direct_host::Bound_Host host_;
+  direct_host::BoundHost host_;
 };
 
 TEST_F(CommandsTest, GivePointsAndRefundAddAndConfirm) {
@@ -177,12 +177,12 @@ TEST_F(CommandsTest, EmptyAndBlankArguments) {
 }
 
 TEST_F(CommandsTest, OddHostDataEndsInNeutralResults) {
-  standin::world::Player_Quirks no_name;
+  standin::world::PlayerQuirks no_name;
   no_name.no_name = true;
   host_.World().Add_Player(7, u"Ghost", "Soldier_A", no_name);
   EXPECT_EQ(Run<ConsoleCommand_givepoints>("7 1"), Lines{"None has been given 1.000000 points.\n"});
 
-  standin::world::Player_Quirks no_holder;
+  standin::world::PlayerQuirks no_holder;
   no_holder.no_holder = true;
   host_.World().Add_Player(8, u"Lost", "Soldier_A", no_holder);
   EXPECT_EQ(Run<ConsoleCommand_flymode>("8"), Lines{"Error: Player not found.\n"});
@@ -225,7 +225,7 @@ TEST_F(CommandsTest, TypicalLinesTakeAtMostTwoHostBlocks) {
 // Build 4: no engine functions and no console print. Every command finds no player,
 // calls nothing and prints nothing.
 TEST(CommandsWithoutEngine, EveryCommandIsHarmless) {
-  direct_host::Bound_Host host(standin::world::World::Default(), direct_host::Engine::Absent);
+  direct_host::BoundHost host(standin::world::World::Default(), direct_host::Engine::Absent);
   for (const CommandRow* row : {&ConsoleCommand_givepoints::Row, &ConsoleCommand_refund::Row,
                                 &ConsoleCommand_setcredits::Row, &ConsoleCommand_setpoints::Row,
                                 &ConsoleCommand_teleport::Row, &ConsoleCommand_freeze::Row,

@@ -14,7 +14,7 @@ namespace {
 
 class HostMemoryTest : public ::testing::Test {
  protected:
-  direct_host::Bound_Host host_;
+  direct_host::BoundHost host_;
 };
 
 TEST_F(HostMemoryTest, ElementRequestBeyondThirtyTwoBitsFailsBeforeTheHostIsAsked) {
@@ -60,7 +60,7 @@ TEST(HostMemoryUnbound, AllocationInAnUnknownBuildYieldsNullWithoutRecursion) {
   EXPECT_EQ(host::Host_Allocate_Array(16), nullptr);
   EXPECT_EQ(plugin_state::Build(), 6);
   EXPECT_EQ(plugin_state::Bound_Entries(),
-            plugin_state::Expected_Entries(standin::Host_Build::None));
+            plugin_state::Expected_Entries(standin::HostBuild::None));
   EXPECT_EQ(Vector3_Math, nullptr);
   EXPECT_EQ(Vector4_Math, nullptr);
   EXPECT_EQ(host::Host_Allocate_Elements<char>(1), nullptr);

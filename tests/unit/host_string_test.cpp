@@ -24,7 +24,7 @@ HostString Empty_Inline() {
 
 class HostStringTest : public ::testing::Test {
  protected:
-  direct_host::Bound_Host host_;
+  direct_host::BoundHost host_;
 };
 
 TEST_F(HostStringTest, ShortTextStaysInlineAndTouchesNoHeap) {

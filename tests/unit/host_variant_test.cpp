@@ -11,7 +11,7 @@
 
 namespace {
 
-using standin::Host_Build;
+using standin::HostBuild;
 
 constexpr std::uintptr_t Page_Of(std::uintptr_t address) {
   return address & ~std::uintptr_t{standin::Host_Page_Size - 1};
@@ -52,12 +52,12 @@ class HostVariantTest : public ::testing::Test {
 // Every entry of each build against the stand-in's own list of its addresses.
 TEST_F(HostVariantTest, EachProbeAddressNamesItsBuildAndItsEntries) {
   const struct {
-    Host_Build build;
+    HostBuild build;
     std::uintptr_t probe;
     std::int32_t number;
-  } builds[] = {{Host_Build::Build_0, standin::Signature_Build_0, 0},
-                {Host_Build::Build_1, standin::Signature_Build_1, 1},
-                {Host_Build::Build_4, standin::Signature_Build_4, 4}};
+  } builds[] = {{HostBuild::Build_0, standin::Signature_Build_0, 0},
+                {HostBuild::Build_1, standin::Signature_Build_1, 1},
+                {HostBuild::Build_4, standin::Signature_Build_4, 4}};
   for (const auto& build : builds) {
     SCOPED_TRACE(build.number);
     std::memset(reinterpret_cast<void*>(Probe_Pages), 0, Probe_Length);
@@ -98,7 +98,7 @@ TEST_F(HostVariantTest, UnreadableProbeMemoryCountsAsAMismatch) {
 TEST_F(HostVariantTest, UnknownBuildBindsNothing) {
   EXPECT_EQ(plugin_state::Detect_Build(), 6);
   plugin_state::Bind_Build_Entries();
-  EXPECT_EQ(plugin_state::Bound_Entries(), plugin_state::Expected_Entries(Host_Build::None));
+  EXPECT_EQ(plugin_state::Bound_Entries(), plugin_state::Expected_Entries(HostBuild::None));
 }
 
 }  // namespace

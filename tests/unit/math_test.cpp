@@ -24,7 +24,7 @@ using math::Vector3;
 using math::Vector4;
 using V3 = math::_Vector3MathFunctions;
 using V4 = math::_Vector4MathFunctions;
-using V4_SSE = math::_Vector4MathFunctionsSSE;
+using V4SSE = math::_Vector4MathFunctionsSSE;
 
 constexpr float inf = std::numeric_limits<float>::infinity();
 constexpr float nan = std::numeric_limits<float>::quiet_NaN();
@@ -51,7 +51,7 @@ void* const* Table_Entries(const void* object) {
 
 const V3 vector3_table{};
 const V4 plain_table{};
-const V4_SSE sse_table{};
+const V4SSE sse_table{};
 
 // Host code runs with the x87 precision control at 53 bits, test programs start at 64:
 // every result below must hold in both.
@@ -235,7 +235,7 @@ TEST(MathTableBinaryForm, ByValueSlotsTakeTheResultAddressFirstAndReturnIt) {
     const std::uint32_t words[] = {standin::Word(result), standin::Word(c.a), standin::Word(c.b)};
     const unsigned count = c.b == nullptr ? 2 : 3;
     const void* function = Table_Entries(c.table)[c.slot];
-    const standin::Host_Call call =
+    const standin::HostCall call =
         count == 3 ? standin::Call_Host_Style(function, c.table, {words[0], words[1], words[2]})
                    : standin::Call_Host_Style(function, c.table, {words[0], words[1]});
     EXPECT_EQ(c.popped, call.popped) << "slot " << c.slot;
@@ -349,15 +349,15 @@ class CreateMathTablesTest : public ::testing::Test {
   // The blocks the host handed out, in order.
   std::vector<void*> Blocks() const {
     std::vector<void*> blocks;
-    for (const standin::Heap_Event& event : host_.Heap().Log()) {
-      if (event.kind == standin::Heap_Event::Allocate) {
+    for (const standin::HeapEvent& event : host_.Heap().Log()) {
+      if (event.kind == standin::HeapEvent::Allocate) {
         blocks.push_back(reinterpret_cast<void*>(event.block));
       }
     }
     return blocks;
   }
 
-  direct_host::Bound_Host host_;
+  direct_host::BoundHost host_;
 };
 
 TEST_F(CreateMathTablesTest, TheHostFlagByteChoosesTheVector4Form) {
@@ -372,7 +372,7 @@ TEST_F(CreateMathTablesTest, TheHostFlagByteChoosesTheVector4Form) {
     host_.Bind_SSE_Flag(&flag);
     Create_Math_Tables();
     ASSERT_NE(nullptr, Vector4_Math);
-    EXPECT_EQ(byte ? typeid(V4_SSE) : typeid(V4), typeid(*Vector4_Math)) << int{byte};
+    EXPECT_EQ(byte ? typeid(V4SSE) : typeid(V4), typeid(*Vector4_Math)) << int{byte};
     EXPECT_TRUE(Same({11, 22, 33, 44}, Call(Vector4_Math, standin::math_slot::Add,
                                             Vector4{1, 2, 3, 4}, {10, 20, 30, 40})));
   }
@@ -391,7 +391,7 @@ TEST_F(CreateMathTablesTest, ARefusedAllocationLeavesOnlyThatTableNull) {
   Create_Math_Tables();
   EXPECT_NE(nullptr, Vector3_Math);
   EXPECT_EQ(nullptr, Vector4_Math);
-  EXPECT_EQ((std::vector<std::uint32_t>{sizeof(V3), sizeof(V4_SSE)}), host_.Requested_Sizes());
+  EXPECT_EQ((std::vector<std::uint32_t>{sizeof(V3), sizeof(V4SSE)}), host_.Requested_Sizes());
 }
 
 }  // namespace
