@@ -1,5 +1,6 @@
 // Arbitrary console lines into the plug-in's ten commands: the built plug-in inside the
-// stand-in server (build 0) with a world of players, as `make run` starts it.
+// stand-in server (build 0) with the players `make run` starts with and players whose
+// host data is odd but possible (--odd-players).
 //
 // An input is one console line. Its first byte picks the command (byte % 10) and whether
 // one of the line's host allocations fails (byte / 10 % 4: none, or the first, second
@@ -21,8 +22,9 @@
 #include <vector>
 
 #include "fuzz/expected_output.h"
-#include "fuzz/fuzz_world.h"
+#include "standin/console_format.h"
 #include "standin/server.h"
+#include "standin/world/world.h"
 
 namespace quillon_fuzz {
 
@@ -41,6 +43,15 @@ std::string Visible(const std::string& text) {
     shown += escaped;
   }
   return text.size() > 200 ? shown + "..." : shown;
+}
+
+// The names of the world's players, as the console shows them.
+std::vector<std::string> Player_Names(const standin::world::World& world) {
+  std::vector<std::string> names;
+  for (const standin::world::Player& player : world.Players()) {
+    names.push_back(standin::Utf16_To_Utf8(player.name.c_str()));
+  }
+  return names;
 }
 
 class Harness {
@@ -68,6 +79,7 @@ standin::ServerOptions Fuzz_Options() {
   standin::ServerOptions options;
   options.build = standin::HostBuild::Build_0;
   options.players = true;
+  options.odd_players = true;
   return options;
 }
 
@@ -82,8 +94,7 @@ Harness::Harness(const std::string& plugin) : server_(Fuzz_Options()) {
       server_.Console().Printed()[0] != "Console commands injected.\n") {
     Fail("the plug-in did not register its ten commands and say so", "");
   }
-  Populate(server_.World());
-  expected_ = std::make_unique<ExpectedOutput>(Player_Names(server_.World()));
+  expected_ = std::make_unique<ExpectedOutput>(Player_Names(server_.World().Players()));
   table_.assign(server_.Table().Record(), server_.Table().Record() + standin::Script_Table_Bytes);
   Forget_Input();
 }
@@ -126,7 +137,7 @@ void Harness::Forget_Input() {
   server_.Heap().Stop_Failing();
   server_.Heap().Forget_Log();
   server_.Console().Forget();
-  Populate(server_.World());
+  server_.World().Replace(standin::world::World::With_Odd_Players());
 }
 
 void Harness::Run_Line(unsigned index, unsigned failing, const std::string& text) {

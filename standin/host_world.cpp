@@ -8,10 +8,9 @@ namespace standin {
 HostWorld::HostWorld() : world_(std::make_unique<world::World>()) {}
 
 // A running server's host functions keep acting on the world that replaces this one.
-void HostWorld::Populate_Default() {
-  std::unique_ptr<world::World> populated = world::World::Default();
-  if (world::Active_World() == world_.get()) world::Set_Active_World(populated.get());
-  world_ = std::move(populated);
+void HostWorld::Replace(std::unique_ptr<world::World> world) {
+  if (world::Active_World() == world_.get()) world::Set_Active_World(world.get());
+  world_ = std::move(world);
 }
 
 void HostWorld::Bind(HostImage* image, HostBuild build) {

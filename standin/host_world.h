@@ -22,8 +22,8 @@ class HostWorld {
   // Writes jumps at the build's engine function addresses.
   static void Bind(HostImage* image, HostBuild build);
 
-  // Replaces the world with the one an operator starts with (see World::Default).
-  void Populate_Default();
+  // Replaces the world, say with World::Default(); the host functions act on the new one.
+  void Replace(std::unique_ptr<world::World> world);
 
   world::World& Players() { return *world_; }
   const world::World& Players() const { return *world_; }

@@ -1,6 +1,7 @@
 // quillon-standin: the stand-in game server with its console, for an operator.
 //   quillon-standin --build 0|1|4|none --plugin PATH [--missing NAME]... [--unreadable]
-//                   [--no-sse] [--empty-world] [--dirty-booleans] [--preload PATH]...
+//                   [--no-sse] [--empty-world] [--odd-players] [--dirty-booleans] [--preload
+//                   PATH]...
 //                   [--locale NAME] [--exact]
 #include <cstdio>
 #include <cstring>
@@ -70,6 +71,8 @@ bool Parse(int count, char** words, CommandLine* line) {
       line->options.sse = false;
     } else if (word == "--empty-world") {
       line->options.players = false;
+    } else if (word == "--odd-players") {
+      line->options.odd_players = true;
     } else if (word == "--dirty-booleans") {
       line->options.dirty_booleans = true;
     } else {
@@ -134,7 +137,7 @@ int main(int count, char** words) {
   if (!Parse(count, words, &line)) {
     std::fprintf(stderr,
                  "usage: %s --build 0|1|4|none --plugin PATH [--missing NAME]... "
-                 "[--unreadable] [--no-sse] [--empty-world] [--dirty-booleans] "
+                 "[--unreadable] [--no-sse] [--empty-world] [--odd-players] [--dirty-booleans] "
                  "[--preload PATH]... [--locale NAME] [--exact]\n",
                  words[0]);
     return 2;

@@ -31,7 +31,7 @@ Server::Server(ServerOptions options)
   exports_.Set_Stack_Skew(options_.stack_skew);
   for (const std::string& name : options_.missing_extensions) extensions_.Leave_Out(name);
   for (std::uint64_t ordinal : options_.failing_allocations) heap_.Fail_Allocation(ordinal);
-  if (options_.players) world_.Populate_Default();
+  Reset_World();
 }
 
 Server::~Server() { Shutdown(); }

@@ -36,6 +36,8 @@ struct ServerOptions {
   std::uint32_t table_version = Script_Table_Version;
   bool sse = true;       // the host's SSE flag byte
   bool players = false;  // the operator's default world of players instead of an empty one
+  bool odd_players =
+      false;  // that world with players whose host data is odd (World::With_Odd_Players)
   std::vector<std::uint64_t> failing_allocations;  // host allocations that return null
   unsigned stack_skew = Host_Stack_Skew;           // stack alignment of calls into the plug-in
   bool dirty_booleans = false;  // yes/no answers with garbage above AL (see world_functions.h)

@@ -97,7 +97,11 @@ void Server::List_Players() {
 
 // An empty world stays empty; a world of players gets its starting players back.
 void Server::Reset_World() {
-  if (options_.players) world_.Populate_Default();
+  if (options_.odd_players) {
+    world_.Replace(world::World::With_Odd_Players());
+  } else if (options_.players) {
+    world_.Replace(world::World::Default());
+  }
 }
 
 }  // namespace standin

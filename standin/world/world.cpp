@@ -111,8 +111,9 @@ void World::Refresh_Occupants(Vehicle& vehicle) {
   }
   const void* array = vehicle.occupant_array_missing ? nullptr : vehicle.occupants.data();
   vehicle.object->Put_Pointer(layout::Vehicle_Occupants, array);
-  vehicle.object->Put(layout::Vehicle_Occupant_Count,
-                      static_cast<std::int32_t>(vehicle.seats.size()));
+  vehicle.object->Put(
+      layout::Vehicle_Occupant_Count,
+      vehicle.claimed_occupants.value_or(static_cast<std::int32_t>(vehicle.seats.size())));
 }
 
 void World::Refresh_Soldier(Player& player) {

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,8 @@ struct Vehicle {
   Life life = Life::Alive;
   bool removal_pending = false;
   bool occupant_array_missing = false;  // a positive count over a null array
+  // The occupant count the vehicle's data claims whatever its seats hold (none: the seats).
+  std::optional<std::int32_t> claimed_occupants;
   std::unique_ptr<HostObject> object;
   std::vector<std::uint32_t> occupants;  // the host's occupant array of object handles
 };
@@ -75,6 +78,14 @@ class World {
   // The world `make run` starts with: a player on foot, a driver with a passenger, a
   // name beyond ASCII, character presets and a preset that is no character.
   static std::unique_ptr<World> Default();
+  // The default world and, beside it, players whose host data is odd but possible:
+  //   5 Holderless (the record has no holder)   6 Objectless (the holder has no object)
+  //   7 Turret (the object is no soldier)       8 Dataless (the soldier has no PlayerData)
+  //   9 Nameless (the PlayerData has no name)
+  //  10 Stowaway and 11 Minus drive vehicles whose data claims 0 and -1 occupants,
+  //  12 Arrayless drives one whose occupant array is missing,
+  //  13 Departed was removed by the host but is still listed.
+  static std::unique_ptr<World> With_Odd_Players();
 
   Player& Add_Player(int id, std::u16string name, const std::string& preset,
                      PlayerQuirks quirks = {});

@@ -55,7 +55,7 @@ std::string LineGenerator::Id_Word() {
     case 0:
     case 1:
     case 2:
-      return std::to_string(Below(7));
+      return std::to_string(Below(15));  // nobody, the default players, the odd ones
     case 3:
       return Pick({"+", "-", "0", "00", "\t", "\v", "\f"}) + std::to_string(Below(6));
     case 4:

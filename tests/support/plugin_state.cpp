@@ -28,10 +28,6 @@ const Field Fields[] = {QUILLON_BRIDGE_ENTRIES(QUILLON_TEST_FIELD)
                             QUILLON_ENGINE_ENTRIES(QUILLON_TEST_FIELD)};
 #undef QUILLON_TEST_FIELD
 
-host::Address Address_Of(const volatile void* target) {
-  return static_cast<host::Address>(reinterpret_cast<std::uintptr_t>(target));
-}
-
 }  // namespace
 
 Entries Bound_Entries() {
@@ -86,7 +82,7 @@ void Set_Build(std::int32_t build) { host::HostVariant = build; }
 void Set_Entry(const char* name, const volatile void* target) {
   for (const Field& field : Fields) {
     if (std::strcmp(field.name, name) == 0) {
-      field.entry(host::Engine_Addresses) = host::Entry(Address_Of(target));
+      field.entry(host::Engine_Addresses) = host::Entry(host::Address_Of(target));
       return;
     }
   }

@@ -18,7 +18,7 @@ using Lines = std::vector<std::string>;
 
 class CommandsTest : public ::testing::Test {
  protected:
-  CommandsTest() : host_(standin::world::World::Default()) {}
+  CommandsTest() : host_(standin::world::World::With_Odd_Players()) {}
 
  public:  // the tests take its address through this class
   // Runs a command as the host's call of its Activate does, and returns what it printed.
@@ -177,23 +177,12 @@ TEST_F(CommandsTest, EmptyAndBlankArguments) {
 }
 
 TEST_F(CommandsTest, OddHostDataEndsInNeutralResults) {
-  standin::world::PlayerQuirks no_name;
-  no_name.no_name = true;
-  host_.World().Add_Player(7, u"Ghost", "Soldier_A", no_name);
-  EXPECT_EQ(Run<ConsoleCommand_givepoints>("7 1"), Lines{"None has been given 1.000000 points.\n"});
-
-  standin::world::PlayerQuirks no_holder;
-  no_holder.no_holder = true;
-  host_.World().Add_Player(8, u"Lost", "Soldier_A", no_holder);
-  EXPECT_EQ(Run<ConsoleCommand_flymode>("8"), Lines{"Error: Player not found.\n"});
-
+  EXPECT_EQ(Run<ConsoleCommand_givepoints>("9 1"), Lines{"None has been given 1.000000 points.\n"});
+  EXPECT_EQ(Run<ConsoleCommand_flymode>("5"), Lines{"Error: Player not found.\n"});
   // The driver of a vehicle whose occupant array is missing is no driver: removed only.
-  standin::world::Vehicle& vehicle = host_.World().Add_Vehicle("Buggy", 1);
-  vehicle.occupant_array_missing = true;
-  host_.World().Seat(host_.World().Add_Player(9, u"Ace", "Soldier_A"), vehicle, 0);
   host_.Take_Calls();
-  EXPECT_EQ(Run<ConsoleCommand_kill>("9"), Lines{"Ace has been force-killed.\n"});
-  EXPECT_EQ(host_.Take_Actions(), Lines{"Destroy_Object(soldier 9)"});
+  EXPECT_EQ(Run<ConsoleCommand_kill>("12"), Lines{"Arrayless has been force-killed.\n"});
+  EXPECT_EQ(host_.Take_Actions(), Lines{"Destroy_Object(soldier 12)"});
   EXPECT_TRUE(host_.World().Errors().empty());
 }
 
