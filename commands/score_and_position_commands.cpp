@@ -26,11 +26,11 @@ void Give(const CommandWords& words, const GiveSlot& slot, const char* confirmat
 // setcredits and setpoints: replace the value on the player's record, then confirm. The
 // record's id is read from the whole text, the name's from the first word; they differ
 // only when the first word is white space other than spaces.
-template <typename Record_Slot>
+template <typename RecordSlot>
 void Set(const CommandWords& words, const char* confirmation) {
   host::GameObject* object = host::Get_Player_Object(words.id);
   host::PlayerRecord* record = host::Find_Player_Record(words.whole_text_id);
-  if (record != nullptr) Record_Slot::Call(record, words.amount());
+  if (record != nullptr) RecordSlot::Call(record, words.amount());
   host::Console_Print(confirmation, host::Get_Player_Name(object),
                       static_cast<double>(words.amount()));
 }

@@ -1,9 +1,10 @@
 // The host as the plug-in knows it: every fixed address, script-table slot, virtual
 // slot and record member it uses, one row each with the entry's prototype on the same
-// line, so a reader can check them against the host's own list. Only two other files
+// line, so a reader can check them against the host's own list. Only three other files
 // spell out host offsets: extension_names.h (the 115 extension functions and the 33
-// table slots they replace) and plugin/loader_records.h (the members of the records
-// the loader hands to the exports).
+// table slots they replace), plugin/loader_records.h (the members of the records the
+// loader hands to the exports) and plugin/host_string.h (the host's string record, a
+// struct whose layout is checked at compile time).
 #pragma once
 
 #include <cstdint>
