@@ -3,7 +3,7 @@
 #   make test   build both builds and run every test through CTest, then again under
 #               the sanitizers (GCC and clang), with a short fuzzing pass
 # Other targets: make dll (dist/quillon.dll), make release (dist/quillon-<version>-win32.zip),
-#   make bench, make deps,
+#   make bench, make deps, make lint (the source checks alone),
 #   make fuzz FUZZ_SECONDS=600   fuzz the ten commands for that long
 
 JOBS         ?= 2
@@ -26,7 +26,7 @@ export WINEDEBUG ?= -all
 export WINEDLLOVERRIDES ?= mscoree,mshtml=
 
 .PHONY: all deps linux windows dll release run run-native test test-linux test-windows bench clean \
-        sanitize test-sanitize fuzz-build test-fuzz fuzz test-differential
+        sanitize test-sanitize fuzz-build test-fuzz fuzz test-differential lint
 
 all: linux windows
 
@@ -108,6 +108,11 @@ test-fuzz: fuzz-build
 fuzz: deps $(FUZZ_DIR)/CMakeCache.txt
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target quillon_fuzz
 	$(SANITIZER_ENV) fuzz/run_fuzz.sh $(FUZZ_DIR)/fuzz $(FUZZ_SECONDS)
+
+# The source checks of test-linux: includes down the layers, formatting, cppcheck.
+lint: deps $(LINUX_DIR)/CMakeCache.txt
+	cmake -S . -B $(LINUX_DIR) >/dev/null
+	cd $(LINUX_DIR) && ctest --output-on-failure -R '^(layers_include_only_downward|sources_formatted|plugin_cppcheck_clean)$$'
 
 bench: linux
 	$(LINUX_DIR)/bench/quillon-command-bench

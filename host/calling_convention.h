@@ -89,6 +89,7 @@ class Entry {
  public:
   constexpr Entry() = default;
   // From an address: the per-build tables, and tests that bind their own functions.
+  // cppcheck-suppress noExplicitConstructor ; the tables list plain addresses
   constexpr Entry(Address address) : address_(address) {}  // NOLINT: tables list addresses
   constexpr Address Where() const { return address_; }
   bool Present() const { return detail::Load(address_) != 0; }

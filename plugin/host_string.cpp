@@ -18,6 +18,8 @@ std::uint32_t Usable_Capacity(const HostString& s) {
   return Is_Inline(s) ? Inline_Capacity : s.capacity;
 }
 
+// Not const: the inline text is written through the pointer it returns.
+// cppcheck-suppress constParameter
 char* Storage_Of(HostString& s) { return Is_Inline(s) ? s.text.inline_text : s.text.block; }
 
 // The length with its low four bits set, or one and a half times the old capacity
