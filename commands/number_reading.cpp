@@ -33,11 +33,9 @@ class DigitCollector {
     if (!Keep(c)) ++decimal_->exponent;
   }
   void Fraction_Digit(char c) {
-    if (decimal_->count == 0 && c == '0') {
-      --decimal_->exponent;  // a leading zero of the fraction only moves the point
-    } else if (Keep(c)) {
-      --decimal_->exponent;
-    }
+    // A leading zero of the fraction only moves the point; it is not a digit to keep.
+    const bool leading_zero = decimal_->count == 0 && c == '0';
+    if (leading_zero || Keep(c)) --decimal_->exponent;
   }
   // Puts one non-zero digit in place of the dropped ones, then drops trailing zeros.
   void Finish() {

@@ -8,9 +8,9 @@ set -euo pipefail
 # llvm-symbolizer, which turns the clang build's sanitizer reports into source lines.
 # python3 packs the release zip (make release) and runs the tests of its contents;
 # locales gives the German locale the native locale test sets (generated below);
-# clang-format and cppcheck check the sources (tests/source).
+# clang-format, cppcheck and clang-tidy check the sources (tests/source).
 packages=(cmake make g++ g++-multilib g++-mingw-w64-i686 libgtest-dev:i386 googletest python3
-          libbenchmark-dev:i386 wine wine32 clang clang-format cppcheck libclang-rt-14-dev llvm
+          libbenchmark-dev:i386 wine wine32 clang clang-format clang-tidy cppcheck libclang-rt-14-dev llvm
           locales)
 
 # The native locale test runs the stand-in under de_DE.UTF-8 (decimal comma).
