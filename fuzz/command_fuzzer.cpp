@@ -78,8 +78,7 @@ class Harness {
 standin::ServerOptions Fuzz_Options() {
   standin::ServerOptions options;
   options.build = standin::HostBuild::Build_0;
-  options.players = true;
-  options.odd_players = true;
+  options.world = standin::StartingWorld::OddPlayers;
   return options;
 }
 
@@ -137,7 +136,7 @@ void Harness::Forget_Input() {
   server_.Heap().Stop_Failing();
   server_.Heap().Forget_Log();
   server_.Console().Forget();
-  server_.World().Replace(standin::world::World::With_Odd_Players());
+  server_.Reset_World();
 }
 
 void Harness::Run_Line(unsigned index, unsigned failing, const std::string& text) {

@@ -1,8 +1,7 @@
 // quillon-standin: the stand-in game server with its console, for an operator.
 //   quillon-standin --build 0|1|4|none --plugin PATH [--missing NAME]... [--unreadable]
-//                   [--no-sse] [--empty-world] [--odd-players] [--dirty-booleans] [--preload
-//                   PATH]...
-//                   [--locale NAME] [--exact]
+//                   [--no-sse] [--empty-world] [--odd-players]
+//                   [--dirty-booleans] [--preload PATH]... [--locale NAME] [--exact]
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -25,7 +24,7 @@ namespace {
 // An operator starts with the default world of players.
 standin::ServerOptions With_Players() {
   standin::ServerOptions options;
-  options.players = true;
+  options.world = standin::StartingWorld::Players;
   return options;
 }
 
@@ -70,9 +69,9 @@ bool Parse(int count, char** words, CommandLine* line) {
     } else if (word == "--no-sse") {
       line->options.sse = false;
     } else if (word == "--empty-world") {
-      line->options.players = false;
+      line->options.world = standin::StartingWorld::Empty;
     } else if (word == "--odd-players") {
-      line->options.odd_players = true;
+      line->options.world = standin::StartingWorld::OddPlayers;
     } else if (word == "--dirty-booleans") {
       line->options.dirty_booleans = true;
     } else {

@@ -28,16 +28,21 @@
 
 namespace standin {
 
+// The players a server starts with and gets back on `reset`.
+enum class StartingWorld {
+  Empty,       // Find_Player finds nobody, Find_Definition_By_Name no preset
+  Players,     // the operator's default world (World::Default)
+  OddPlayers,  // those and players whose host data is odd (World::With_Odd_Players)
+};
+
 struct ServerOptions {
   HostBuild build = HostBuild::Build_0;
   bool unreadable_probes = false;               // the pages of the three build probes
   std::vector<std::string> missing_extensions;  // names vkl.dll lacks
   std::uint32_t table_size = Script_Table_Bytes;
   std::uint32_t table_version = Script_Table_Version;
-  bool sse = true;       // the host's SSE flag byte
-  bool players = false;  // the operator's default world of players instead of an empty one
-  bool odd_players =
-      false;  // that world with players whose host data is odd (World::With_Odd_Players)
+  bool sse = true;  // the host's SSE flag byte
+  StartingWorld world = StartingWorld::Empty;
   std::vector<std::uint64_t> failing_allocations;  // host allocations that return null
   unsigned stack_skew = Host_Stack_Skew;           // stack alignment of calls into the plug-in
   bool dirty_booleans = false;  // yes/no answers with garbage above AL (see world_functions.h)
@@ -110,13 +115,15 @@ class Server {
   void Activate(void* command, const char* text);
   void Delete_Command(void* command, unsigned flags);
 
+  // Gives the world its starting players back, as the console's `reset` does.
+  void Reset_World();
+
  private:
   bool Prepare_Host();
   void Say(const std::string& line);
   void Check_Stack(const char* what, std::int32_t error);
   void Print_Help();
   void List_Players();
-  void Reset_World();
   void Show_Heap_Damage();
 
   ServerOptions options_;

@@ -97,10 +97,15 @@ void Server::List_Players() {
 
 // An empty world stays empty; a world of players gets its starting players back.
 void Server::Reset_World() {
-  if (options_.odd_players) {
-    world_.Replace(world::World::With_Odd_Players());
-  } else if (options_.players) {
-    world_.Replace(world::World::Default());
+  switch (options_.world) {
+    case StartingWorld::Empty:
+      break;
+    case StartingWorld::Players:
+      world_.Replace(world::World::Default());
+      break;
+    case StartingWorld::OddPlayers:
+      world_.Replace(world::World::With_Odd_Players());
+      break;
   }
 }
 

@@ -16,7 +16,7 @@ namespace {
 
 standin::ServerOptions With_Players() {
   standin::ServerOptions options;
-  options.players = true;
+  options.world = standin::StartingWorld::Players;
   return options;
 }
 

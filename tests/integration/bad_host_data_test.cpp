@@ -17,8 +17,7 @@ class BadHostData : public PluginTest, public ::testing::WithParamInterface<bool
  protected:
   void SetUp() override {
     standin::ServerOptions options;
-    options.players = true;
-    options.odd_players = true;
+    options.world = standin::StartingWorld::OddPlayers;
     options.dirty_booleans = GetParam();
     Boot(options);
   }

@@ -95,7 +95,7 @@ TEST(GuardedHeap, ABlockReleasedTwiceIsAnErrorNotASecondRelease) {
 // found is shown on its console, so the test or session that caused it fails.
 TEST(GuardedHeap, TheServerChecksAfterEveryCommandAndShowsDamage) {
   standin::ServerOptions options;
-  options.players = true;
+  options.world = standin::StartingWorld::Players;
   standin::Server server(options);
   ASSERT_TRUE(server.Boot(Plugin_Path())) << server.Error();
   const std::uint64_t before = standin::HostHeap::Full_Checks();

@@ -22,7 +22,7 @@ class NumberWords : public PluginTest {
  protected:
   void SetUp() override {
     standin::ServerOptions options;
-    options.players = true;
+    options.world = standin::StartingWorld::Players;
     Boot(options);
   }
   void TearDown() override {

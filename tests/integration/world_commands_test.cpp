@@ -16,7 +16,7 @@ class WorldCommands : public PluginTest {
   standin::Server& Boot_World(standin::HostBuild build = standin::HostBuild::Build_0) {
     standin::ServerOptions options;
     options.build = build;
-    options.players = true;
+    options.world = standin::StartingWorld::Players;
     return Boot(options);
   }
 
@@ -153,7 +153,7 @@ Lines Session_Record(standin::Server& server) {
 // EAX every command acts and prints exactly as with clean answers.
 TEST_F(WorldCommands, YesNoAnswersAreReadFromTheLowByteOnly) {
   standin::ServerOptions options;
-  options.players = true;
+  options.world = standin::StartingWorld::Players;
   const Lines clean = Session_Record(Boot(options));
   options.dirty_booleans = true;
   const Lines dirty = Session_Record(Boot(options));
