@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "commands/host_text.h"
+#include "host/host_float.h"
 
 namespace commands {
 
@@ -21,12 +22,12 @@ enum class Reading {
 };
 
 struct CommandWords {
-  std::int32_t id = 0;             // element 1 as a player id
-  std::int32_t whole_text_id = 0;  // element 0 (the whole text) as a player id
-  float amounts[3] = {};           // elements 2, 3 and 4 as amounts, as many as read
-  HostText word;                   // element 2 as typed
+  std::int32_t id = 0;              // element 1 as a player id
+  std::int32_t whole_text_id = 0;   // element 0 (the whole text) as a player id
+  host::HostFloat amounts[3] = {};  // elements 2, 3 and 4 as amounts, as many as read
+  HostText word;                    // element 2 as typed
 
-  float amount() const { return amounts[0]; }
+  host::HostFloat amount() const { return amounts[0]; }
 };
 
 // Splits `text` and reads what `reading` asks for into `words`. False when an element

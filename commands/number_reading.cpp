@@ -1,6 +1,7 @@
 #include "commands/number_reading.h"
 
 #include "commands/decimal_to_double.h"
+#include "commands/float_bits.h"
 
 namespace commands {
 
@@ -92,11 +93,8 @@ std::int64_t Read_Exponent(const char* at) {
   return negative ? -value : value;
 }
 
-double With_Sign(std::uint64_t bits, bool negative) {
-  if (negative) bits |= 1ull << 63;
-  double value;
-  __builtin_memcpy(&value, &bits, sizeof value);
-  return value;
+std::uint64_t With_Sign(std::uint64_t bits, bool negative) {
+  return negative ? bits | 1ull << 63 : bits;
 }
 
 }  // namespace
@@ -111,16 +109,16 @@ std::int32_t Read_Id(const char* text) {
   return id;
 }
 
-double Read_Decimal(const char* text) {
+std::uint64_t Read_Decimal_Bits(const char* text) {
   const bool negative = Skip_To_Number(&text);
   DecimalDigits decimal;
-  if (!Read_Mantissa(&text, &decimal)) return 0.0;
+  if (!Read_Mantissa(&text, &decimal)) return 0;
   decimal.exponent += Read_Exponent(text);
   return With_Sign(Nearest_Double_Bits(decimal), negative);
 }
 
-// Loading a double and storing it as a float rounds once, to the nearest, whatever
-// precision the FPU computes in: infinities and signed zeros are kept.
-float Read_Amount(const char* text) { return static_cast<float>(Read_Decimal(text)); }
+host::HostFloat Read_Amount(const char* text) {
+  return host::HostFloat{Nearest_Float_Bits(Read_Decimal_Bits(text))};
+}
 
 }  // namespace commands

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "host/host_float.h"
+
 namespace commands {
 
 // A player id: white space (space, tab, line feed, vertical tab, form feed, carriage
@@ -18,10 +20,11 @@ std::int32_t Read_Id(const char* text);
 // a number: no hexadecimal, no "inf" or "nan", no d exponent, the decimal point is
 // always '.'. No number gives 0. The value is the double nearest to the decimal,
 // narrowed to the nearest float: too large gives an infinity, too small a zero, each
-// with the sign typed.
-float Read_Amount(const char* text);
+// with the sign typed. Integers only, whatever the thread's FPU state.
+host::HostFloat Read_Amount(const char* text);
 
-// The same reading before the narrowing: the double nearest to the decimal typed.
-double Read_Decimal(const char* text);
+// The same reading before the narrowing: the bits of the double nearest to the
+// decimal typed.
+std::uint64_t Read_Decimal_Bits(const char* text);
 
 }  // namespace commands

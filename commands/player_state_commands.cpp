@@ -9,7 +9,7 @@ namespace commands {
 
 namespace {
 
-constexpr float Kill_Damage = 99999.0f;
+constexpr host::HostFloat Kill_Damage = host::Host_Float(99999.0f);
 constexpr const char* Kill_Damage_Kind = "Death";
 constexpr std::int32_t Movement_Off = 0;
 constexpr std::int32_t Movement_On = 1;

@@ -1,6 +1,7 @@
 // Commands that change a player's points, credits or position. Each confirms what it
 // asked for, with the name "None" when no player has the id.
 #include "commands/console_commands.h"
+#include "commands/float_bits.h"
 #include "host/game_objects.h"
 #include "host/host_memory.h"
 #include "host/host_table.h"
@@ -15,12 +16,24 @@ constexpr std::int32_t Give_Flags = 0;
 
 using GiveSlot = decltype(host::script_slot::Give_Points);
 
+// What "%f" prints: the amount the host received, widened to a double.
+host::HostDouble Printed(host::HostFloat amount) {
+  return host::HostDouble{Double_Bits_Of_Float(amount.bits)};
+}
+
+// The position handed to the host by address: its components are the amounts' bits.
+math::Vector3 Position_Of(const host::HostFloat (&amounts)[3]) {
+  math::Vector3 position;
+  static_assert(sizeof position == sizeof amounts, "three floats, nothing between them");
+  __builtin_memcpy(&position, amounts, sizeof position);
+  return position;
+}
+
 // givepoints and refund: add to the player's score through a table slot, then confirm.
 void Give(const CommandWords& words, const GiveSlot& slot, const char* confirmation) {
   host::GameObject* object = host::Get_Player_Object(words.id);
   if (object != nullptr) static_cast<void>(slot(object, words.amount(), Give_Flags));
-  host::Console_Print(confirmation, host::Get_Player_Name(object),
-                      static_cast<double>(words.amount()));
+  host::Console_Print(confirmation, host::Get_Player_Name(object), Printed(words.amount()));
 }
 
 // setcredits and setpoints: replace the value on the player's record, then confirm. The
@@ -31,8 +44,7 @@ void Set(const CommandWords& words, const char* confirmation) {
   host::GameObject* object = host::Get_Player_Object(words.id);
   host::PlayerRecord* record = host::Find_Player_Record(words.whole_text_id);
   if (record != nullptr) RecordSlot::Call(record, words.amount());
-  host::Console_Print(confirmation, host::Get_Player_Name(object),
-                      static_cast<double>(words.amount()));
+  host::Console_Print(confirmation, host::Get_Player_Name(object), Printed(words.amount()));
 }
 
 }  // namespace
@@ -54,14 +66,14 @@ void Run_Setpoints(const CommandWords& words) {
 }
 
 void Run_Teleport(const CommandWords& words) {
-  const math::Vector3 position = {words.amounts[0], words.amounts[1], words.amounts[2]};
+  const math::Vector3 position = Position_Of(words.amounts);
   host::GameObject* object = host::Get_Player_Object(words.id);
   if (object != nullptr) {
     static_cast<void>(host::script_slot::Set_Object_Position(object, &position));
   }
   host::Console_Print("%ls has been moved to %f %f %f\n", host::Get_Player_Name(object),
-                      static_cast<double>(position.x), static_cast<double>(position.y),
-                      static_cast<double>(position.z));
+                      Printed(words.amounts[0]), Printed(words.amounts[1]),
+                      Printed(words.amounts[2]));
 }
 
 }  // namespace commands

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "host/calling_convention.h"
+#include "host/host_float.h"
 #include "math/vectors.h"
 
 namespace host {
@@ -149,10 +150,10 @@ constexpr ScriptSlot<void(SoldierView*)> Enable_Collisions{88};
 constexpr ScriptSlot<void(GameObject*)> Destroy_Object{92};
 constexpr ScriptSlot<HostBool(const void* object)> Is_Valid_Object{108};
 constexpr ScriptSlot<void(GameObject*, std::int32_t enabled)> Set_Movement_Enabled{284};
-constexpr ScriptSlot<void(void* object, float amount, const char* kind, void* null)> Apply_Damage{
-    616};
-constexpr ScriptSlot<void(GameObject*, float amount, std::int32_t zero)> Give_Points{636};
-constexpr ScriptSlot<void(GameObject*, float amount, std::int32_t zero)> Give_Credits{644};
+constexpr ScriptSlot<void(void* object, HostFloat amount, const char* kind, void* null)>
+    Apply_Damage{616};
+constexpr ScriptSlot<void(GameObject*, HostFloat amount, std::int32_t zero)> Give_Points{636};
+constexpr ScriptSlot<void(GameObject*, HostFloat amount, std::int32_t zero)> Give_Credits{644};
 }  // namespace script_slot
 
 // ---------------------------------------------------------------------------
@@ -160,8 +161,8 @@ constexpr ScriptSlot<void(GameObject*, float amount, std::int32_t zero)> Give_Cr
 // ---------------------------------------------------------------------------
 
 namespace player_record {
-using Set_Points = Virtual<PlayerRecord, 1, void(float points)>;
-using Set_Credits = Virtual<PlayerRecord, 3, void(float credits)>;
+using Set_Points = Virtual<PlayerRecord, 1, void(HostFloat points)>;
+using Set_Credits = Virtual<PlayerRecord, 3, void(HostFloat credits)>;
 constexpr Member<PlayerRecord, ObjectHolder*> Holder{20};
 }  // namespace player_record
 

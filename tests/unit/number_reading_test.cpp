@@ -16,8 +16,6 @@
 
 namespace {
 
-using commands::Read_Amount;
-using commands::Read_Decimal;
 using commands::Read_Id;
 
 std::uint64_t Bits(double value) {
@@ -30,6 +28,21 @@ std::uint32_t Bits(float value) {
   std::uint32_t bits;
   std::memcpy(&bits, &value, sizeof bits);
   return bits;
+}
+
+// The readings as values, for comparing with the C library's.
+double Read_Decimal(const char* text) {
+  const std::uint64_t bits = commands::Read_Decimal_Bits(text);
+  double value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+float Read_Amount(const char* text) {
+  const std::uint32_t bits = commands::Read_Amount(text).bits;
+  float value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
 }
 
 // 5^k in decimal digits: 2^-k is 5^k / 10^k, so it gives exact midpoints of doubles.
