@@ -25,7 +25,8 @@ function(quillon_layer folder)
     target_link_libraries(${target} PUBLIC ${below})
   endif()
   set_target_properties(${target} PROPERTIES POSITION_INDEPENDENT_CODE ON)
-  target_compile_options(${target} PRIVATE ${QUILLON_HOST_STACK_OPTION} ${QUILLON_NO_EXCEPTIONS})
+  target_compile_options(${target} PRIVATE ${QUILLON_HOST_STACK_OPTION} ${QUILLON_NO_EXCEPTIONS}
+                         ${QUILLON_GUEST_OPTIONS})
 endfunction()
 
 # Every layer's library, lowest first.

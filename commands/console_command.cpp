@@ -13,6 +13,11 @@ ConsoleCommand::ConsoleCommand() {
   static_cast<void>(host::Add_Console_Command(list, &element));
 }
 
+const char* HOST_THISCALL ConsoleCommand::Get_Name() { return ""; }
+const char* HOST_THISCALL ConsoleCommand::Get_Alias() { return nullptr; }
+const char* HOST_THISCALL ConsoleCommand::Get_Help() { return ""; }
+void HOST_THISCALL ConsoleCommand::Activate(const char*) {}
+
 void HOST_THISCALL ConsoleCommand::Destroy(unsigned flags) {
   // The commands hold nothing of their own: the base destructor is all there is to run.
   this->ConsoleCommand::~ConsoleCommand();

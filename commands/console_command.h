@@ -18,10 +18,13 @@ class ConsoleCommand {
   // command's own operations are in place.
   ConsoleCommand();
 
-  virtual const char* HOST_THISCALL Get_Name() = 0;
-  virtual const char* HOST_THISCALL Get_Alias() = 0;
-  virtual const char* HOST_THISCALL Get_Help() = 0;
-  virtual void HOST_THISCALL Activate(const char* arguments) = 0;
+  // While the host's list adds the object, only these operations are in place: a host
+  // that called one then meets a command with no name and no help that does nothing,
+  // not a missing function (the module has no runtime to catch a pure virtual call).
+  virtual const char* HOST_THISCALL Get_Name();
+  virtual const char* HOST_THISCALL Get_Alias();
+  virtual const char* HOST_THISCALL Get_Help();
+  virtual void HOST_THISCALL Activate(const char* arguments);
   // Bit 0 of the flags asks for the storage to go back to the host heap as well.
   virtual void HOST_THISCALL Destroy(unsigned flags);
 

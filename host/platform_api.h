@@ -1,5 +1,6 @@
-// The few Windows functions the plug-in calls. In the native Linux build the process
-// that loads the plug-in (the stand-in server) provides them.
+// The few Windows functions the plug-in calls, all of them from KERNEL32 and USER32.
+// In the native Linux build the process that loads the plug-in (the stand-in server)
+// provides them.
 #pragma once
 
 #ifdef _WIN32
@@ -7,6 +8,7 @@
 #else
 extern "C" {
 int DisableThreadLibraryCalls(void* module);
+int GetModuleHandleExW(unsigned flags, const void* name_or_address, void** module);
 void* GetProcAddress(void* module, const char* name);
 int MessageBoxA(void* owner, const char* text, const char* caption, unsigned style);
 }
@@ -22,6 +24,23 @@ inline void Disable_Thread_Notifications(Module module) {
   DisableThreadLibraryCalls(static_cast<HMODULE>(module));
 #else
   DisableThreadLibraryCalls(module);
+#endif
+}
+
+// Keeps this module mapped until the process ends. The host keeps our command objects
+// for good, and calls them, and deletes them when it shuts down, after its loader has
+// released every module it loaded: their code must still be there. Once pinned, no
+// FreeLibrary unmaps the module. The module is found by an address inside it.
+inline void Keep_Module_Loaded() {
+  constexpr unsigned Pin = 0x1;           // GET_MODULE_HANDLE_EX_FLAG_PIN
+  constexpr unsigned From_Address = 0x4;  // GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS
+  const void* inside = reinterpret_cast<const void*>(&Keep_Module_Loaded);
+#ifdef _WIN32
+  HMODULE self = nullptr;
+  GetModuleHandleExW(Pin | From_Address, static_cast<LPCWSTR>(inside), &self);
+#else
+  void* self = nullptr;
+  GetModuleHandleExW(Pin | From_Address, inside, &self);
 #endif
 }
 

@@ -4,15 +4,17 @@
 //
 // The plug-in is built without exceptions and its own code never uses the plain
 // (throwing) forms: each of its allocations asks the host directly and checks for
-// null. The plain forms are still defined, so that nothing in the runtime linked into
-// the module can reach a heap other than the host's; with no exception to report a
-// refusal by, they stop the process instead of handing back null to be written
-// through.
+// null. The DLL has no others: it links no runtime that could call them, and with no
+// exception to report a refusal by, a plain new could only end the server. The
+// native build links the C++ runtime in, so it defines them too, to keep every block
+// of that runtime in the host heap; there a refusal stops the test process.
 #include <cstddef>
-#include <cstdlib>
 #include <new>
 
 #include "host/host_memory.h"
+
+#ifndef _WIN32
+#include <cstdlib>
 
 namespace {
 
@@ -25,6 +27,7 @@ void* Checked(void* block) {
 
 void* operator new(std::size_t bytes) { return Checked(host::Host_Allocate(bytes)); }
 void* operator new[](std::size_t bytes) { return Checked(host::Host_Allocate_Array(bytes)); }
+#endif
 
 void* operator new(std::size_t bytes, const std::nothrow_t&) noexcept {
   return host::Host_Allocate(bytes);

@@ -48,6 +48,7 @@ bool PluginModule::Load(const std::string& path, std::string* error) {
   if (!Make_Private_Copy(path, &copy, error)) return false;
   handle_ = dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL);
   unlink(copy.c_str());  // the mapping stays; nothing is left behind on disk
+  copy_ = copy;
   if (handle_ == nullptr) {
     const char* reason = dlerror();
     *error = "cannot load the plug-in: " + std::string(reason != nullptr ? reason : "?");
@@ -56,12 +57,19 @@ bool PluginModule::Load(const std::string& path, std::string* error) {
   return true;
 }
 
-// The copy stays mapped for the life of the process, as a Windows host keeps its
-// plug-ins: command objects the host still holds point into its code, and the C++
-// runtime linked into it keeps blocks (the emergency exception pool) that only its
-// own data refers to. Unmapping would turn those into leaks and dangling pointers.
-// Each boot loads a fresh copy, so no module state carries over.
-void PluginModule::Unload() { handle_ = nullptr; }
+void PluginModule::Unload() {
+  if (handle_ != nullptr) dlclose(handle_);
+  handle_ = nullptr;
+}
+
+// The loader still knows the copy by the name it was opened under, file gone or not.
+bool PluginModule::Still_Mapped() const {
+  if (copy_.empty()) return false;
+  void* handle = dlopen(copy_.c_str(), RTLD_NOW | RTLD_NOLOAD);
+  if (handle == nullptr) return false;
+  dlclose(handle);
+  return true;
+}
 
 const void* PluginModule::Export(const char* name) const {
   return handle_ == nullptr ? nullptr : dlsym(handle_, name);

@@ -73,24 +73,102 @@ std::vector<std::string> Redirect_Imports(HMODULE module) {
   return redirected;
 }
 
+constexpr const char* Copy_Prefix = "quillon-standin-";
+
+std::string Temporary_Folder() {
+  char folder[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathA(sizeof folder, folder);
+  return length == 0 || length > MAX_PATH ? std::string(".\\") : std::string(folder);
+}
+
+// Copies left by earlier processes: a pinned copy stays mapped until its process ends,
+// so its file can only go afterwards. A copy younger than a few minutes may belong to
+// a process starting right now, and one still mapped cannot be deleted anyway.
+void Delete_Stale_Copies(const std::string& folder) {
+  static bool swept = false;
+  if (swept) return;
+  swept = true;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + Copy_Prefix + "*.dll").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  FILETIME now_time;
+  GetSystemTimeAsFileTime(&now_time);
+  const auto ticks = [](const FILETIME& time) {
+    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  };
+  constexpr unsigned long long Ten_Minutes = 10ull * 60 * 10000000;  // in 100 ns
+  do {
+    if (ticks(now_time) - ticks(found.ftLastWriteTime) > Ten_Minutes) {
+      DeleteFileA((folder + found.cFileName).c_str());
+    }
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+// A copy of its own for every load, named after this process and a count.
+bool Make_Private_Copy(const std::string& path, std::string* copy, std::string* error) {
+  static unsigned loads = 0;
+  const std::string folder = Temporary_Folder();
+  Delete_Stale_Copies(folder);
+  const std::string name = folder + Copy_Prefix + std::to_string(GetCurrentProcessId()) + "-" +
+                           std::to_string(++loads) + ".dll";
+  if (!CopyFileA(Windows_Path(path).c_str(), name.c_str(), FALSE)) {
+    *error = "cannot copy the plug-in " + path + " to " + name + " (error " +
+             std::to_string(GetLastError()) + ")";
+    return false;
+  }
+  *copy = name;
+  return true;
+}
+
 }  // namespace
 
 bool PluginModule::Load(const std::string& path, std::string* error) {
   Unload();
-  HMODULE module = LoadLibraryA(Windows_Path(path).c_str());
+  std::string copy;
+  if (!Make_Private_Copy(path, &copy, error)) return false;
+  HMODULE module = LoadLibraryA(copy.c_str());
   if (module == nullptr) {
     *error = "cannot load the plug-in " + path + " (error " + std::to_string(GetLastError()) + ")";
+    DeleteFileA(copy.c_str());
     return false;
   }
   handle_ = module;
+  copy_ = copy;
   redirected_ = Redirect_Imports(module);
   return true;
 }
 
+// A module that pinned itself stays, and so does its file, until the process ends.
 void PluginModule::Unload() {
-  if (handle_ != nullptr) FreeLibrary(static_cast<HMODULE>(handle_));
+  if (handle_ == nullptr) return;
+  FreeLibrary(static_cast<HMODULE>(handle_));
   handle_ = nullptr;
   redirected_.clear();
+  if (!Still_Mapped()) DeleteFileA(copy_.c_str());
+}
+
+bool PluginModule::Still_Mapped() const {
+  return !copy_.empty() && GetModuleHandleA(copy_.c_str()) != nullptr;
+}
+
+// The loader's own record of the module says whether it calls the entry for threads.
+bool PluginModule::Thread_Notifications_Off() const {
+  using FindEntry = LONG(WINAPI*)(const void* address, void** entry);
+  const auto find = reinterpret_cast<FindEntry>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "LdrFindEntryForAddress")));
+  void* entry = nullptr;
+  if (handle_ == nullptr || find == nullptr || find(handle_, &entry) != 0 || entry == nullptr) {
+    return false;
+  }
+  // LDR_DATA_TABLE_ENTRY: three list links, base, entry point, image size and two
+  // counted strings come first; Flags follows them. LDR_NO_DLL_CALLS is what
+  // DisableThreadLibraryCalls sets.
+  constexpr std::size_t Flags_Offset = 0x34;
+  constexpr std::uint32_t No_Dll_Calls = 0x00040000;
+  std::uint32_t flags = 0;
+  std::memcpy(&flags, static_cast<const std::uint8_t*>(entry) + Flags_Offset, sizeof flags);
+  return (flags & No_Dll_Calls) != 0;
 }
 
 const void* PluginModule::Export(const char* name) const {

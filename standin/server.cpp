@@ -105,14 +105,18 @@ bool Server::Boot(const std::string& plugin_path) {
   return true;
 }
 
+// As a host shuts down: the loader unloads every plug-in and releases its module,
+// then the console finalises its list and deletes every command object it holds,
+// through slot 4, whoever created it.
 void Server::Shutdown() {
   if (!active_) return;
   if (module_.Loaded()) exports_.Plugin_Unload();
+  module_.Unload();
+  for (void* command : commands_.Commands()) Delete_Command(command, 1);
   commands_.Drop_All();
   version_report_.Release_Strings(&heap_);
   plugin_info_.Release_Strings(&heap_);
   heap_.Check();
-  module_.Unload();
   image_.Set_Probes_Readable(true);
   world::Set_Active_World(nullptr);
   world::Set_Dirty_Booleans(false);

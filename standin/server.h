@@ -76,7 +76,7 @@ class Server {
   bool Load_Module(const std::string& plugin_path);
   // ZORM_Check_Version, ZORM_Plugin_Load, Set_Request_Destroy_Func, Set_Script_Commands.
   void Play_Loader();
-  // ZORM_Plugin_Unload, then the host forgets its list entries, then the module goes.
+  // ZORM_Plugin_Unload, FreeLibrary, then the console deletes every command it holds.
   void Shutdown();
 
   // One console line as an operator types it.

@@ -41,6 +41,10 @@ void Record_Foreign_Lookup_Result(const void* result) {
   if (host != nullptr && !host->api->lookups.empty()) host->api->lookups.back().result = result;
 }
 
+void Record_Pin(const PinCall& call) {
+  if (HostContext* host = Active_Host()) host->api->pins.push_back(call);
+}
+
 int Message_Box(void* owner, const char* text, const char* caption, unsigned style) {
   if (HostContext* host = Active_Host()) {
     host->api->boxes.push_back({owner, Text_Of(text), Text_Of(caption), style});

@@ -1,7 +1,8 @@
-// The three Windows functions the plug-in calls: DisableThreadLibraryCalls,
-// GetProcAddress and MessageBoxA. Each platform routes the plug-in's calls here
-// (Linux: functions the stand-in exports; Windows: the plug-in's import table is
-// patched), and every call is recorded.
+// The Windows functions the plug-in calls: DisableThreadLibraryCalls, GetProcAddress,
+// MessageBoxA and GetModuleHandleExW. Each platform routes the plug-in's calls of the
+// first three here (Linux: functions the stand-in exports; Windows: the plug-in's
+// import table is patched), and every call is recorded. On Windows the module's pin
+// goes to the system's loader itself; on Linux the stand-in plays it (and records it).
 #pragma once
 
 #include <string>
@@ -22,8 +23,15 @@ struct MessageBoxCall {
   unsigned style;
 };
 
+struct PinCall {
+  unsigned flags;
+  const void* address;  // the address the module was named by
+  bool pinned;          // a loaded module holds the address, and stays now
+};
+
 struct WindowsApiLog {
   std::vector<const void*> disable_thread_calls;  // the module handle of each call
+  std::vector<PinCall> pins;                      // GetModuleHandleExW
   std::vector<LookupCall> lookups;
   std::vector<MessageBoxCall> boxes;
 };
@@ -35,6 +43,7 @@ void Disable_Thread_Library_Calls(void* module);
 // false and the caller may forward the lookup to the system.
 const void* Get_Proc_Address(void* module, const char* name, bool* handled);
 void Record_Foreign_Lookup_Result(const void* result);
+void Record_Pin(const PinCall& call);
 // Records the box and answers as if the operator pressed OK.
 int Message_Box(void* owner, const char* text, const char* caption, unsigned style);
 
