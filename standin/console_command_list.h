@@ -19,6 +19,12 @@ class ConsoleCommandList {
   void Add(const void* self, void* const* element);
   void Finalize();
 
+  // A list that looks at each command while adding it: calls its four operations
+  // (Activate with an empty text) before the command's own are in place, and keeps
+  // what they answered, one line per operation.
+  void Look_While_Adding(bool look) { look_while_adding_ = look; }
+  const std::vector<std::string>& Seen_While_Adding() const { return seen_while_adding_; }
+
   const std::vector<void*>& Commands() const { return commands_; }
   std::size_t Finalize_Count() const { return finalize_count_; }
   const std::vector<std::string>& Errors() const { return errors_; }
@@ -28,10 +34,14 @@ class ConsoleCommandList {
   void Drop_All() { commands_.clear(); }
 
  private:
+  void Look_At(void* command);
+
   ConsoleLog* log_;
   std::vector<void*> commands_;
   std::size_t finalize_count_ = 0;
   std::vector<std::string> errors_;
+  bool look_while_adding_ = false;
+  std::vector<std::string> seen_while_adding_;
 };
 
 }  // namespace standin

@@ -29,6 +29,7 @@ Server::Server(ServerOptions options)
       plugin_info_(plugin_info::Bytes, {plugin_info::Name, plugin_info::Version}, {}) {
   console_.Set_Echo(options_.echo);
   exports_.Set_Stack_Skew(options_.stack_skew);
+  commands_.Look_While_Adding(options_.look_while_adding);
   for (const std::string& name : options_.missing_extensions) extensions_.Leave_Out(name);
   for (std::uint64_t ordinal : options_.failing_allocations) heap_.Fail_Allocation(ordinal);
   Reset_World();

@@ -48,7 +48,8 @@ struct ServerOptions {
   bool dirty_booleans = false;  // yes/no answers with garbage above AL (see world_functions.h)
   std::function<void(const std::string&)> echo;  // operator output, as it happens
   std::vector<std::string> preload;              // modules of other plug-ins, loaded before ours
-  bool exact_listing = false;  // `players` lists floats by their bits (standin/exact_listing.h)
+  bool exact_listing = false;      // `players` lists floats by their bits (standin/exact_listing.h)
+  bool look_while_adding = false;  // the console list calls each command as it adds it
 };
 
 // What the loader sequence returned and what it found in its records.

@@ -32,6 +32,24 @@ std::uint64_t Allocation_Ordinal(const standin::HostHeap& heap, const void* bloc
 
 using Registration = PluginTest;
 
+// A command is in the host's list before its own operations are: a host that calls it
+// then meets a command without name or help that does nothing, never a missing
+// function, and the command is whole once it is added.
+TEST_F(Registration, ACommandCalledWhileBeingAddedAnswersAsAnEmptyCommand) {
+  standin::ServerOptions looking;
+  looking.look_while_adding = true;
+  standin::Server& server = Boot(looking);
+  const std::vector<std::string> empty_command = {"Get_Name \"\"", "Get_Alias (null)",
+                                                  "Get_Help \"\"", "Activate"};
+  std::vector<std::string> expected;
+  for (unsigned i = 0; i < Command_Count; ++i) {
+    expected.insert(expected.end(), empty_command.begin(), empty_command.end());
+  }
+  EXPECT_EQ(server.Commands().Seen_While_Adding(), expected);
+  EXPECT_EQ(server.Console().Printed(), std::vector<std::string>{Injected_Line});
+  EXPECT_EQ(Registered_Names(server), Known_Names_Without(-1));
+}
+
 TEST_F(Registration, AppendsTenCommandsInOrderThenFinalizesThenSaysSo) {
   standin::Server& server = Boot();
   EXPECT_EQ(Registered_Names(server), Known_Names_Without(-1));
