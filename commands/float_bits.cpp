@@ -82,8 +82,8 @@ std::uint64_t Double_Bits_Of_Float(std::uint32_t float_bits) {
     }
     fraction &= Float_Fraction_Mask;
   }
-  const auto double_exponent = static_cast<std::uint64_t>(exponent - Float_Bias + Double_Bias);
-  return sign | (double_exponent << Double_Fraction_Bits) |
+  const auto double_exponent = static_cast<std::uint32_t>(exponent - Float_Bias + Double_Bias);
+  return sign | (std::uint64_t{double_exponent} << Double_Fraction_Bits) |
          (std::uint64_t{fraction} << Dropped_Bits);
 }
 

@@ -6,9 +6,7 @@
 #     _Vector4MathFunctionsSSE, so the plug-in loads and runs on a processor without
 #     SSE, where the host picks the plain table;
 #   - no x87 instruction outside the math layer: the commands read and print amounts
-#     as float bits, with integers. A native shared object is left out of this rule
-#     (the C++ runtime linked into it has floating point of its own); its objects,
-#     given one by one, are not.
+#     as float bits, with integers.
 #   check_floating_point.sh OBJDUMP FILE...
 set -eu
 objdump=$1
@@ -25,11 +23,7 @@ for file in "$@"; do
     status=1
     continue
   fi
-  check_x87=1
-  if "$objdump" -f "$file" | grep -q 'DYNAMIC' && ! "$objdump" -f "$file" | grep -q 'pei-'; then
-    check_x87=0
-  fi
-  awk -v file="$file" -v check_x87="$check_x87" '
+  awk -v file="$file" '
     # A function starts at "<address> <name>:"; everything up to the next one is its body.
     /^[0-9a-f]+ <.*>:$/ {
       name = substr($0, index($0, "<") + 1)
@@ -39,16 +33,17 @@ for file in "$@"; do
       functions++
       next
     }
-    # An instruction: "<address>:<tab><mnemonic> <operands>", indented in objects only.
-    /^ *[0-9a-f]+:\t/ {
+    # An instruction: "<address>:<tab><mnemonic> <operands>", indented in objects only;
+    # llvm-objdump puts spaces before the tab.
+    /^ *[0-9a-f]+: *\t/ {
       instruction = $0
-      sub(/^ *[0-9a-f]+:\t/, "", instruction)
+      sub(/^ *[0-9a-f]+: *\t/, "", instruction)
       mnemonic = instruction
       sub(/[ \t].*/, "", mnemonic)
       sse = instruction ~ /%[xyz]?mm[0-9]/ ||
             mnemonic ~ /^(ldmxcsr|stmxcsr|sfence|lfence|mfence|clflush|movnti|movntq|maskmovq)$/ ||
             mnemonic ~ /^prefetch(nta|t0|t1|t2)$/
-      x87 = mnemonic ~ /^f/ && check_x87
+      x87 = mnemonic ~ /^f/
       if ((sse && !sse_allowed) || (x87 && !x87_allowed)) {
         printf "%s: %s: %s\n", file, name, instruction
         found++
