@@ -1,9 +1,12 @@
 #include "math/vector_math.h"
 
+#include "math/fpu_guard.h"
 #include "math/vector_kernels.h"
 
-// Every out-parameter slot runs its kernel (math/vector_kernels.h). The by-value
-// slots do no arithmetic of their own; they call their out form through the table.
+// Every out-parameter slot runs its kernel (math/vector_kernels.h) under the x87
+// guard (math/fpu_guard.h): the host may call us in any x87 state, and the results,
+// and the state the caller gets back, must not depend on it. The by-value slots do no
+// arithmetic of their own; they call their out form through the table.
 
 namespace math {
 
@@ -34,7 +37,7 @@ Vector3* MATH_THISCALL _Vector3MathFunctions::Add(Vector3* result, const Vector3
 
 void MATH_THISCALL _Vector3MathFunctions::Add(const Vector3& a, const Vector3& b,
                                               Vector3& out) const {
-  kernels::Add(a, b, out);
+  x87::Guarded<kernels::Add<Vector3>>(a, b, out);
 }
 
 Vector3* MATH_THISCALL _Vector3MathFunctions::Subtract(Vector3* result, const Vector3& a,
@@ -44,7 +47,7 @@ Vector3* MATH_THISCALL _Vector3MathFunctions::Subtract(Vector3* result, const Ve
 
 void MATH_THISCALL _Vector3MathFunctions::Subtract(const Vector3& a, const Vector3& b,
                                                    Vector3& out) const {
-  kernels::Subtract(a, b, out);
+  x87::Guarded<kernels::Subtract<Vector3>>(a, b, out);
 }
 
 Vector3* MATH_THISCALL _Vector3MathFunctions::Multiply(Vector3* result, const Vector3& v,
@@ -59,12 +62,12 @@ Vector3* MATH_THISCALL _Vector3MathFunctions::Multiply(Vector3* result, const Ve
 
 void MATH_THISCALL _Vector3MathFunctions::Multiply(const Vector3& v, const float& s,
                                                    Vector3& out) const {
-  kernels::Scale(v, s, out);
+  x87::Guarded<kernels::Scale<Vector3>>(v, s, out);
 }
 
 void MATH_THISCALL _Vector3MathFunctions::Multiply(const Vector3& a, const Vector3& b,
                                                    Vector3& out) const {
-  kernels::Multiply(a, b, out);
+  x87::Guarded<kernels::Multiply<Vector3>>(a, b, out);
 }
 
 Vector3* MATH_THISCALL _Vector3MathFunctions::Divide(Vector3* result, const Vector3& v,
@@ -79,12 +82,12 @@ Vector3* MATH_THISCALL _Vector3MathFunctions::Divide(Vector3* result, const Vect
 
 void MATH_THISCALL _Vector3MathFunctions::Divide(const Vector3& v, const float& s,
                                                  Vector3& out) const {
-  kernels::Divide_By(v, s, out);
+  x87::Guarded<kernels::Divide_By<Vector3>>(v, s, out);
 }
 
 void MATH_THISCALL _Vector3MathFunctions::Divide(const Vector3& a, const Vector3& b,
                                                  Vector3& out) const {
-  kernels::Divide(a, b, out);
+  x87::Guarded<kernels::Divide<Vector3>>(a, b, out);
 }
 
 Vector3* MATH_THISCALL _Vector3MathFunctions::Cross_Product(Vector3* result, const Vector3& a,
@@ -94,7 +97,7 @@ Vector3* MATH_THISCALL _Vector3MathFunctions::Cross_Product(Vector3* result, con
 
 void MATH_THISCALL _Vector3MathFunctions::Cross_Product(const Vector3& a, const Vector3& b,
                                                         Vector3& out) const {
-  kernels::Cross_Product(a, b, out);
+  x87::Guarded<kernels::Cross_Product>(a, b, out);
 }
 
 Vector3* MATH_THISCALL _Vector3MathFunctions::Normalize(Vector3* result, const Vector3& v) const {
@@ -102,7 +105,7 @@ Vector3* MATH_THISCALL _Vector3MathFunctions::Normalize(Vector3* result, const V
 }
 
 void MATH_THISCALL _Vector3MathFunctions::Normalize(const Vector3& v, Vector3& out) const {
-  kernels::Normalize(v, out);
+  x87::Guarded<kernels::Normalize>(v, out);
 }
 
 float MATH_THISCALL _Vector3MathFunctions::Dot_Product(const Vector3& a, const Vector3& b) const {
@@ -113,7 +116,7 @@ float MATH_THISCALL _Vector3MathFunctions::Dot_Product(const Vector3& a, const V
 
 void MATH_THISCALL _Vector3MathFunctions::Dot_Product(const Vector3& a, const Vector3& b,
                                                       float& out) const {
-  kernels::Dot_Product(a, b, out);
+  x87::Guarded<kernels::Dot_Product>(a, b, out);
 }
 
 // ---------------------------------------------------------------------------
@@ -127,7 +130,7 @@ Vector4* MATH_THISCALL _Vector4MathFunctions::Add(Vector4* result, const Vector4
 
 void MATH_THISCALL _Vector4MathFunctions::Add(const Vector4& a, const Vector4& b,
                                               Vector4& out) const {
-  kernels::Add(a, b, out);
+  x87::Guarded<kernels::Add<Vector4>>(a, b, out);
 }
 
 Vector4* MATH_THISCALL _Vector4MathFunctions::Subtract(Vector4* result, const Vector4& a,
@@ -137,7 +140,7 @@ Vector4* MATH_THISCALL _Vector4MathFunctions::Subtract(Vector4* result, const Ve
 
 void MATH_THISCALL _Vector4MathFunctions::Subtract(const Vector4& a, const Vector4& b,
                                                    Vector4& out) const {
-  kernels::Subtract(a, b, out);
+  x87::Guarded<kernels::Subtract<Vector4>>(a, b, out);
 }
 
 Vector4* MATH_THISCALL _Vector4MathFunctions::Multiply(Vector4* result, const Vector4& v,
@@ -152,12 +155,12 @@ Vector4* MATH_THISCALL _Vector4MathFunctions::Multiply(Vector4* result, const Ve
 
 void MATH_THISCALL _Vector4MathFunctions::Multiply(const Vector4& v, const float& s,
                                                    Vector4& out) const {
-  kernels::Scale(v, s, out);
+  x87::Guarded<kernels::Scale<Vector4>>(v, s, out);
 }
 
 void MATH_THISCALL _Vector4MathFunctions::Multiply(const Vector4& a, const Vector4& b,
                                                    Vector4& out) const {
-  kernels::Multiply(a, b, out);
+  x87::Guarded<kernels::Multiply<Vector4>>(a, b, out);
 }
 
 Vector4* MATH_THISCALL _Vector4MathFunctions::Divide(Vector4* result, const Vector4& v,
@@ -172,12 +175,12 @@ Vector4* MATH_THISCALL _Vector4MathFunctions::Divide(Vector4* result, const Vect
 
 void MATH_THISCALL _Vector4MathFunctions::Divide(const Vector4& v, const float& s,
                                                  Vector4& out) const {
-  kernels::Divide_By(v, s, out);
+  x87::Guarded<kernels::Divide_By<Vector4>>(v, s, out);
 }
 
 void MATH_THISCALL _Vector4MathFunctions::Divide(const Vector4& a, const Vector4& b,
                                                  Vector4& out) const {
-  kernels::Divide(a, b, out);
+  x87::Guarded<kernels::Divide<Vector4>>(a, b, out);
 }
 
 }  // namespace math
