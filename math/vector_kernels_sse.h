@@ -1,5 +1,5 @@
-// The arithmetic of the packed table, one kernel per override, apart from the
-// overrides that run them.
+// The arithmetic of the packed table, one kernel per override, apart from the MXCSR
+// guard (math/mxcsr_guard.h). The overrides run these in the default MXCSR state.
 //
 // All four lanes in one packed instruction, with unaligned loads and stores: a
 // Vector4 is only float-aligned, and may sit inside a host record. Both operands are
