@@ -1,5 +1,6 @@
 // The arithmetic of the packed table, one kernel per override, apart from the MXCSR
-// guard (math/mxcsr_guard.h). The overrides run these in the default MXCSR state.
+// guard (math/mxcsr_guard.h). The overrides run these in the default MXCSR state; the
+// benchmark runs them unguarded as well, to measure what the guard costs.
 //
 // All four lanes in one packed instruction, with unaligned loads and stores: a
 // Vector4 is only float-aligned, and may sit inside a host record. Both operands are
