@@ -56,33 +56,36 @@ __attribute__((always_inline)) inline bool Thread_Gives_Our_Results() {
   return (control & Result_Fields) == Our_Result_Fields;
 }
 
-// The kernel as a call of its own: the calling convention leaves the x87 register
-// stack empty on both sides of a call, so nothing the kernel computes can still sit
-// in a register when the caller's environment is loaded back over it.
+// The slow path of one kernel. Its functions are members of a class template rather
+// than function templates, so that their names start with the namespace (a function
+// template's name carries its return type first), as the binary checks expect of
+// every function that holds x87 instructions.
 template <auto Kernel, typename... Arguments>
-MATH_OUT_OF_LINE void Run_Apart(Arguments&... arguments) {
-  Kernel(arguments...);
-}
+struct SlowPath {
+  // The kernel as a call of its own: the calling convention leaves the x87 register
+  // stack empty on both sides of a call, so nothing the kernel computes can still sit
+  // in a register when the caller's environment is loaded back over it.
+  MATH_OUT_OF_LINE static void Run_Apart(Arguments&... arguments) { Kernel(arguments...); }
 
-// fnstenv saves the caller's control word and status flags (and masks every
-// exception); fldenv puts both back exactly. Flags the kernel raised are dropped with
-// ours, flags the caller had stay set, and no flag of ours is left pending under a
-// trap the caller unmasked. The memory clobbers keep the kernel's loads and stores
-// between the two. The caller's x87 stack is empty here, as at any call, so the tag
-// word and stack top that fldenv restores are the ones the kernel leaves.
-//
-// It removes its arguments itself (stdcall), as a slot does, so a slot can jump to it
-// instead of calling it: the slot then needs no stack frame of its own, which GCC
-// would realign in the prologue, fast path included.
-template <auto Kernel, typename... Arguments>
-MATH_OUT_OF_LINE __attribute__((stdcall)) void Run_In_Our_State(Arguments&... arguments) {
-  Environment caller;
-  const std::uint16_t ours = Our_Control_Word;
-  __asm__ __volatile__("fnstenv %0" : "=m"(caller) : : "memory");
-  __asm__ __volatile__("fldcw %0" : : "m"(ours) : "memory");
-  Run_Apart<Kernel>(arguments...);
-  __asm__ __volatile__("fldenv %0" : : "m"(caller) : "memory");
-}
+  // fnstenv saves the caller's control word and status flags (and masks every
+  // exception); fldenv puts both back exactly. Flags the kernel raised are dropped
+  // with ours, flags the caller had stay set, and no flag of ours is left pending
+  // under a trap the caller unmasked. The memory clobbers keep the kernel's loads and
+  // stores between the two. The caller's x87 stack is empty here, as at any call, so
+  // the tag word and stack top that fldenv restores are the ones the kernel leaves.
+  //
+  // It removes its arguments itself (stdcall), as a slot does, so a slot can jump to
+  // it instead of calling it: the slot then needs no stack frame of its own, which
+  // GCC would realign in the prologue, fast path included.
+  MATH_OUT_OF_LINE __attribute__((stdcall)) static void Run_In_Our_State(Arguments&... arguments) {
+    Environment caller;
+    const std::uint16_t ours = Our_Control_Word;
+    __asm__ __volatile__("fnstenv %0" : "=m"(caller) : : "memory");
+    __asm__ __volatile__("fldcw %0" : : "m"(ours) : "memory");
+    Run_Apart(arguments...);
+    __asm__ __volatile__("fldenv %0" : : "m"(caller) : "memory");
+  }
+};
 
 // A plain slot's body. The usual case, a thread already at 53 or 64 bits rounding to
 // nearest with every exception masked, costs one control-word store and one compare,
@@ -94,7 +97,7 @@ __attribute__((always_inline)) inline void Guarded(Arguments&... arguments) {
   if (__builtin_expect(Thread_Gives_Our_Results(), 1)) {
     Kernel(arguments...);
   } else {
-    Run_In_Our_State<Kernel>(arguments...);
+    SlowPath<Kernel, Arguments...>::Run_In_Our_State(arguments...);
   }
 }
 
