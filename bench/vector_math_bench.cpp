@@ -3,6 +3,11 @@
 // host calls them (a by-value slot with the result's address as its first argument), over a working
 // set that stays in L1 and over arrays of several MiB. Beside them the limit: a straight packed
 // loop with no call per vector. A summary of the ratios follows the usual output.
+//
+// Every out-parameter slot of the three tables guards the thread's floating-point
+// state. In L1 each is also timed without the guard (the same kernels, as the slots
+// were before: bench/unguarded_tables.h) and in a thread state that takes the guard's
+// slow path (24-bit x87 precision for the plain slots, flush-to-zero for the packed).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -14,51 +19,78 @@
 #include <vector>
 
 #include "bench/straight_loop.h"
+#include "bench/unguarded_tables.h"
 #include "math/vector_math.h"
+#include "standin/fpu_control.h"
 
+using math::_Vector3MathFunctions;
 using math::_Vector4MathFunctions;
 using math::_Vector4MathFunctionsSSE;
+using math::Vector3;
 using math::Vector4;
 
 namespace {
 
+using V3 = _Vector3MathFunctions;
 using V4 = _Vector4MathFunctions;
 
-struct Workload {
+template <typename Vector>
+struct Vectors {
   const char* label;
-  std::vector<Vector4> a, b, out;
+  std::vector<Vector> a, b, out;
   float scalar;
 };
 
+using Workload = Vectors<Vector4>;
+
 // Values in [1, 2): no subnormals or infinities, which would time the slow paths of
 // the floating-point units instead of the tables.
-Workload Make_Workload(const char* label, std::size_t count) {
+float Random_Component(std::mt19937& generator) {
+  return std::uniform_real_distribution<float>(1.0f, 2.0f)(generator);
+}
+
+Vector4 Random(Vector4*, std::mt19937& generator) {
+  return {Random_Component(generator), Random_Component(generator), Random_Component(generator),
+          Random_Component(generator)};
+}
+
+Vector3 Random(Vector3*, std::mt19937& generator) {
+  return {Random_Component(generator), Random_Component(generator), Random_Component(generator)};
+}
+
+template <typename Vector>
+Vectors<Vector> Make_Workload(const char* label, std::size_t count) {
   std::mt19937 generator(7);
-  std::uniform_real_distribution<float> value(1.0f, 2.0f);
   auto random_vectors = [&] {
-    std::vector<Vector4> vectors(count);
-    for (Vector4& v : vectors)
-      v = {value(generator), value(generator), value(generator), value(generator)};
+    std::vector<Vector> vectors(count);
+    for (Vector& v : vectors) v = Random(&v, generator);
     return vectors;
   };
-  return {label, random_vectors(), random_vectors(), std::vector<Vector4>(count), 1.5f};
+  return {label, random_vectors(), random_vectors(), std::vector<Vector>(count), 1.5f};
 }
 
 // 3 arrays of 256 vectors: 12 KiB, inside any L1 data cache.
 Workload& Small() {
-  static Workload work = Make_Workload("L1", 256);
+  static Workload work = Make_Workload<Vector4>("L1", 256);
   return work;
 }
 
 // 3 arrays of 16 MiB each: more than the last-level cache of most processors.
 Workload& Large() {
-  static Workload work = Make_Workload("48MiB", std::size_t{1} << 20);
+  static Workload work = Make_Workload<Vector4>("48MiB", std::size_t{1} << 20);
+  return work;
+}
+
+// The same count of Vector3s (9 KiB), so the summary divides by the same count.
+Vectors<Vector3>& Small_Vector3() {
+  static Vectors<Vector3> work = Make_Workload<Vector3>(Small().label, Small().out.size());
   return work;
 }
 
 // The compiler must see neither which table is behind the pointer nor that it stays
 // the same, so it can neither devirtualize nor hoist the calls.
-const V4* Opaque(const V4* table) {
+template <typename Table>
+const Table* Opaque(const Table* table) {
   benchmark::DoNotOptimize(table);
   return table;
 }
@@ -70,6 +102,11 @@ const V4* Plain() {
 
 const V4* Packed() {
   static const _Vector4MathFunctionsSSE table{};
+  return &table;
+}
+
+const V3* Vector3_Table() {
+  static const V3 table{};
   return &table;
 }
 
@@ -132,15 +169,46 @@ QUILLON_PAIR_OPERATION(Divide, Divide, Straight_Divide)
 #undef QUILLON_PAIR_OPERATION
 #undef QUILLON_SCALAR_OPERATION
 
+// The out-parameter slots of the Vector3 table.
+namespace vector3 {
+
+#define QUILLON_VECTOR3_OPERATION(Type, ...)                                         \
+  struct Type {                                                                      \
+    static constexpr const char* name = #Type;                                       \
+    static void Out(const V3& t, const Vector3& a, const Vector3& b, const float& s, \
+                    Vector3& out) {                                                  \
+      (void)b, (void)s;                                                              \
+      __VA_ARGS__;                                                                   \
+    }                                                                                \
+  };
+
+QUILLON_VECTOR3_OPERATION(Add, t.Add(a, b, out))
+QUILLON_VECTOR3_OPERATION(Subtract, t.Subtract(a, b, out))
+QUILLON_VECTOR3_OPERATION(Scale, t.Multiply(a, s, out))
+QUILLON_VECTOR3_OPERATION(Multiply, t.Multiply(a, b, out))
+QUILLON_VECTOR3_OPERATION(Divide_By_Scalar, t.Divide(a, s, out))
+QUILLON_VECTOR3_OPERATION(Divide, t.Divide(a, b, out))
+QUILLON_VECTOR3_OPERATION(Cross_Product, t.Cross_Product(a, b, out))
+QUILLON_VECTOR3_OPERATION(Normalize, t.Normalize(a, out))
+QUILLON_VECTOR3_OPERATION(Dot_Product, t.Dot_Product(a, b, out.x))
+
+#undef QUILLON_VECTOR3_OPERATION
+
+const char* const Names[] = {Add::name,           Subtract::name,         Scale::name,
+                             Multiply::name,      Divide_By_Scalar::name, Divide::name,
+                             Cross_Product::name, Normalize::name,        Dot_Product::name};
+
+}  // namespace vector3
+
 void Count_Vectors(benchmark::State& state, std::size_t count) {
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * count));
 }
 
-template <typename Operation>
-void Out_Form(benchmark::State& state, const V4* table, Workload* work) {
+template <typename Operation, typename Table, typename Vector>
+void Out_Form(benchmark::State& state, const Table* table, Vectors<Vector>* work) {
   const std::size_t count = work->out.size();
   for (auto _ : state) {
-    const V4& t = *Opaque(table);
+    const Table& t = *Opaque(table);
     for (std::size_t i = 0; i < count; ++i) {
       Operation::Out(t, work->a[i], work->b[i], work->scalar, work->out[i]);
     }
@@ -148,6 +216,21 @@ void Out_Form(benchmark::State& state, const V4* table, Workload* work) {
   }
   Count_Vectors(state, count);
 }
+
+// The same with the thread in a floating-point state the guard must change, as a
+// host thread may call us: the guard's slow path.
+template <typename Operation, typename Table, typename Vector>
+void Out_Form_In_State(benchmark::State& state, const Table* table, Vectors<Vector>* work,
+                       const char* thread_state) {
+  const standin::FpuState outer = standin::Current_Fpu_State();
+  standin::Set_Fpu_State(standin::Find_Fpu_State(thread_state)->state);
+  Out_Form<Operation>(state, table, work);
+  standin::Set_Fpu_State(outer);
+}
+
+// The states that take each guard's slow path and change nothing else.
+constexpr const char* Plain_Slow_State = "single";
+constexpr const char* Packed_Slow_State = "ftz-daz";
 
 template <typename Operation>
 void By_Value(benchmark::State& state, const V4* table, Workload* work) {
@@ -171,21 +254,48 @@ void Straight(benchmark::State& state, Workload* work) {
   Count_Vectors(state, work->out.size());
 }
 
-std::string Name(const char* operation, const char* form, const char* table, const Workload& work) {
+template <typename Vector>
+std::string Name(const char* operation, const char* form, const std::string& table,
+                 const Vectors<Vector>& work) {
   return std::string(operation) + '/' + form + '/' + table + '/' + work.label;
+}
+
+// The guarded table's out form, then (in L1) the same slots unguarded and in the
+// guard's slow path, side by side.
+template <typename Operation, typename Table, typename Vector>
+void Register_Out_Forms(const std::string& label, const Table* guarded, const Table* unguarded,
+                        const char* slow_state, Vectors<Vector>& work, bool compare) {
+  const char* op = Operation::name;
+  benchmark::RegisterBenchmark(Name(op, "out", label, work).c_str(),
+                               Out_Form<Operation, Table, Vector>, guarded, &work);
+  if (!compare) return;
+  benchmark::RegisterBenchmark(Name(op, "out", label + "-unguarded", work).c_str(),
+                               Out_Form<Operation, Table, Vector>, unguarded, &work);
+  benchmark::RegisterBenchmark(Name(op, "out", label + "-slow", work).c_str(),
+                               Out_Form_In_State<Operation, Table, Vector>, guarded, &work,
+                               slow_state);
 }
 
 template <typename Operation>
 void Register(Workload& work) {
   const char* op = Operation::name;
-  for (const auto& [label, table] : {std::pair{"plain", Plain()}, std::pair{"SSE", Packed()}}) {
-    benchmark::RegisterBenchmark(Name(op, "out", label, work).c_str(), Out_Form<Operation>, table,
-                                 &work);
-    benchmark::RegisterBenchmark(Name(op, "by-value", label, work).c_str(), By_Value<Operation>,
-                                 table, &work);
-  }
+  const bool compare = &work == &Small();
+  Register_Out_Forms<Operation>("plain", Plain(), bench::Unguarded_Plain_Table(), Plain_Slow_State,
+                                work, compare);
+  benchmark::RegisterBenchmark(Name(op, "by-value", "plain", work).c_str(), By_Value<Operation>,
+                               Plain(), &work);
+  Register_Out_Forms<Operation>("SSE", Packed(), bench::Unguarded_Packed_Table(), Packed_Slow_State,
+                                work, compare);
+  benchmark::RegisterBenchmark(Name(op, "by-value", "SSE", work).c_str(), By_Value<Operation>,
+                               Packed(), &work);
   benchmark::RegisterBenchmark(Name(op, "loop", "straight", work).c_str(), Straight<Operation>,
                                &work);
+}
+
+template <typename Operation>
+void Register_Vector3() {
+  Register_Out_Forms<Operation>("vector3", Vector3_Table(), bench::Unguarded_Vector3_Table(),
+                                Plain_Slow_State, Small_Vector3(), true);
 }
 
 const char* const Operation_Names[] = {Add::name,      Subtract::name,         Scale::name,
@@ -193,8 +303,8 @@ const char* const Operation_Names[] = {Add::name,      Subtract::name,         S
 
 void Register_All() {
   for (Workload* work : {&Small(), &Large()}) {
-    benchmark::RegisterBenchmark(Name("Add", "out", "empty", *work).c_str(), Out_Form<Add>, Empty(),
-                                 work);
+    benchmark::RegisterBenchmark(Name("Add", "out", "empty", *work).c_str(),
+                                 Out_Form<Add, V4, Vector4>, Empty(), work);
     Register<Add>(*work);
     Register<Subtract>(*work);
     Register<Scale>(*work);
@@ -202,6 +312,15 @@ void Register_All() {
     Register<Divide_By_Scalar>(*work);
     Register<Divide>(*work);
   }
+  Register_Vector3<vector3::Add>();
+  Register_Vector3<vector3::Subtract>();
+  Register_Vector3<vector3::Scale>();
+  Register_Vector3<vector3::Multiply>();
+  Register_Vector3<vector3::Divide_By_Scalar>();
+  Register_Vector3<vector3::Divide>();
+  Register_Vector3<vector3::Cross_Product>();
+  Register_Vector3<vector3::Normalize>();
+  Register_Vector3<vector3::Dot_Product>();
 }
 
 // ---------------------------------------------------------------------------
@@ -248,6 +367,7 @@ class SummaryReporter : public benchmark::ConsoleReporter {
       if (call >= 0)
         std::printf("call alone (empty Add override), %s: %.2f ns\n", work->label, call);
     }
+    Print_Guard_Costs();
   }
 
  private:
@@ -294,6 +414,41 @@ class SummaryReporter : public benchmark::ConsoleReporter {
   double Ratio(const std::string& over, const std::string& under) const {
     const double numerator = Lookup(over), denominator = Lookup(under);
     return numerator >= 0 && denominator > 0 ? numerator / denominator : -1;
+  }
+
+  // The guard of the floating-point state: each out-parameter slot against the same
+  // kernel unguarded, in a state the slot computes in directly and in one it must
+  // change (the slow path).
+  void Print_Guard_Costs() const {
+    std::printf(
+        "\nFloating-point guard, out-parameter slots, %s: CPU ns per vector; guarded/unguarded "
+        "in the thread's usual state, and the slow path (%s for plain, %s for SSE)\n",
+        Small().label, Plain_Slow_State, Packed_Slow_State);
+    std::printf("%-17s %-8s %10s %8s %8s %8s %10s\n", "operation", "table", "unguarded", "guarded",
+                "ratio", "slow", "slow/ungd");
+    for (const char* op : Operation_Names) {
+      Print_Guard_Row(op, "plain", Small());
+      Print_Guard_Row(op, "SSE", Small());
+    }
+    for (const char* op : vector3::Names) Print_Guard_Row(op, "vector3", Small_Vector3());
+  }
+
+  template <typename Vector>
+  void Print_Guard_Row(const char* op, const std::string& table,
+                       const Vectors<Vector>& work) const {
+    const double unguarded = Lookup(Name(op, "out", table + "-unguarded", work));
+    const double guarded = Lookup(Name(op, "out", table, work));
+    const double slow = Lookup(Name(op, "out", table + "-slow", work));
+    if (unguarded < 0 && guarded < 0 && slow < 0) return;
+    std::printf("%-17s %-8s", op, table.c_str());
+    Print_Value(10, unguarded);
+    Print_Value(8, guarded);
+    Print_Value(8,
+                Ratio(Name(op, "out", table, work), Name(op, "out", table + "-unguarded", work)));
+    Print_Value(8, slow);
+    Print_Value(10, Ratio(Name(op, "out", table + "-slow", work),
+                          Name(op, "out", table + "-unguarded", work)));
+    std::printf("\n");
   }
 
   void Print_By_Value_Ratio(const char* op, const Workload& work) const {

@@ -1,12 +1,16 @@
 // Vector math tables: results of both Vector4 forms and the Vector3 table, aliasing,
 // the by-value shims, and the choice of table at start-up. Every slot is called the
-// way the host calls it, by code compiled for the host's ABI.
+// way the host calls it, by code compiled for the host's ABI, from every
+// floating-point state a host thread may be in, and must give the caller that state
+// back.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <type_traits>
 #include <typeinfo>
 #include <vector>
@@ -53,17 +57,156 @@ const V3 vector3_table{};
 const V4 plain_table{};
 const V4SSE sse_table{};
 
-// Host code runs with the x87 precision control at 53 bits, test programs start at 64:
-// every result below must hold in both.
-template <typename Body>
-void In_Both_Fpu_Modes(Body body) {
-  const std::uint16_t outer = standin::Fpu_Control();
-  for (std::uint16_t control : {standin::Extended_Fpu_Control, standin::Host_Fpu_Control}) {
-    SCOPED_TRACE(::testing::Message() << "x87 control word 0x" << std::hex << control);
-    standin::Set_Fpu_Control(control);
-    body();
+// ---------------------------------------------------------------------------
+// The floating-point state of the calling thread
+// ---------------------------------------------------------------------------
+
+namespace x87 = standin::x87;
+namespace sse = standin::sse;
+
+// Beside the host's thread states, the one this program starts in: 64-bit x87
+// precision, which computes the plain slots' results directly too.
+constexpr standin::NamedFpuState Extended_State = {
+    "extended", {standin::Extended_Fpu_Control, sse::Default}, "64-bit x87 precision"};
+
+// The state the slots are called in while a test body runs in one of them. Only the
+// slot call itself runs in it: the test's own arithmetic stays in the program's state.
+const standin::NamedFpuState* calling_state = &standin::Host_Thread_States[0];
+standin::FpuState test_state = standin::Current_Fpu_State();
+
+// Flags set before every slot call, which the slot must leave set: precision and
+// denormal, masked in every host thread state, so that setting them traps nothing.
+constexpr std::uint16_t Preset_X87_Flags = x87::Precision | x87::Denormal;
+constexpr std::uint32_t Sse_Denormal_Flag = 0x02;
+constexpr std::uint32_t Preset_Sse_Flags = sse::Precision_Flag | Sse_Denormal_Flag;
+constexpr std::uint16_t X87_Error_Summary = 0x80;
+
+// fnstenv's image in 32-bit protected mode; only the low 16 bits of each word count.
+struct X87Environment {
+  std::uint32_t control, status, tags, pointers[4];
+};
+
+// The calling state with the preset flags set in the x87 status word and in MXCSR.
+void Enter_Calling_State() {
+  const standin::FpuState state = calling_state->state;
+  standin::Set_Fpu_State(state);
+  X87Environment environment;
+  __asm__ __volatile__("fnstenv %0" : "=m"(environment));
+  environment.control = state.x87_control;  // fnstenv masked every exception
+  environment.status |= Preset_X87_Flags;
+  __asm__ __volatile__("fldenv %0" : : "m"(environment));
+  standin::Set_Mxcsr(state.mxcsr | Preset_Sse_Flags);
+}
+
+struct Observed {
+  std::uint16_t control;
+  std::uint16_t status;
+  std::uint32_t mxcsr;
+};
+
+// None of these waits, so a flag left pending under a trap is read, not raised.
+Observed Observe_State() {
+  return {standin::Fpu_Control(), standin::Fpu_Status(), standin::Mxcsr()};
+}
+
+// A thread at 53 or 64 bits, rounding to nearest, every exception masked, computes
+// the plain slots' results directly; in any other x87 state the slot has to change
+// it, and then gives the status word back exactly.
+bool Plain_Slots_Change_X87(std::uint16_t control) {
+  const std::uint16_t precision = control & x87::Precision_Field;
+  return (control & x87::Exceptions) != x87::Exceptions || (control & x87::Rounding_Field) != 0 ||
+         (precision != x87::Precision_53 && precision != x87::Precision_Field);
+}
+
+// Likewise the packed slots in any MXCSR but the default (whatever its flags).
+bool Packed_Slots_Change_Mxcsr(std::uint32_t mxcsr) {
+  return (mxcsr & ~sse::Flags) != sse::Default;
+}
+
+// What a slot must give back: both control words as they were, every flag that was
+// set still set, no flag set under a trap the caller unmasked. The unit a table does
+// not compute with is left exactly alone (the plain tables never touch MXCSR, the
+// packed one never the x87 unit), and the one it computes with exactly as well when
+// the slot had to change its state.
+void Expect_State_Given_Back(const Observed& after, bool packed) {
+  const standin::FpuState state = calling_state->state;
+  const std::uint16_t x87_flags = after.status & x87::Exceptions;
+  const std::uint32_t sse_flags = after.mxcsr & sse::Flags;
+  const std::uint32_t sse_masks = (state.mxcsr & sse::Masks) >> 7;
+  EXPECT_EQ(state.x87_control, after.control) << "x87 control word";
+  EXPECT_EQ(state.mxcsr & ~sse::Flags, after.mxcsr & ~sse::Flags) << "MXCSR";
+  EXPECT_EQ(Preset_X87_Flags, x87_flags & Preset_X87_Flags) << "x87 flags set before the call";
+  EXPECT_EQ(Preset_Sse_Flags, sse_flags & Preset_Sse_Flags) << "MXCSR flags set before the call";
+  EXPECT_EQ(0, x87_flags & ~state.x87_control) << "x87 flag pending under an unmasked trap";
+  EXPECT_EQ(0, after.status & X87_Error_Summary) << "x87 exception pending";
+  EXPECT_EQ(0u, sse_flags & ~sse_masks) << "MXCSR flag under an unmasked trap";
+  if (packed || Plain_Slots_Change_X87(state.x87_control)) {
+    EXPECT_EQ(Preset_X87_Flags, x87_flags) << "x87 status flags";
   }
-  standin::Set_Fpu_Control(outer);
+  if (!packed || Packed_Slots_Change_Mxcsr(state.mxcsr)) {
+    EXPECT_EQ(state.mxcsr | Preset_Sse_Flags, after.mxcsr) << "MXCSR";
+  }
+}
+
+template <typename V>
+bool Is_Packed(const void* table) {
+  if constexpr (std::is_same_v<V, Vector4>) {
+    return typeid(*static_cast<const V4*>(table)) == typeid(V4SSE);
+  } else {
+    return false;
+  }
+}
+
+// `call`, one call of a slot by host code, made in the calling state; the state is
+// checked as the slot left it and the program's own put back.
+template <typename V, typename Call>
+std::int32_t In_Calling_State(const void* table, Call call) {
+  Enter_Calling_State();
+  const std::int32_t error = call();
+  const Observed after = Observe_State();
+  standin::Set_Fpu_State(test_state);
+  Expect_State_Given_Back(after, Is_Packed<V>(table));
+  return error;
+}
+
+bool Unmasks_A_Trap(const standin::FpuState& state) {
+  return (state.x87_control & x87::Exceptions) != x87::Exceptions ||
+         (state.mxcsr & sse::Masks) != sse::Masks;
+}
+
+// A trap would end the test program. The body runs in a child process first, and
+// here only if it ran to its end there.
+template <typename Body>
+bool Survives_Traps(Body& body) {
+  const ::testing::TestResult& result =
+      *::testing::UnitTest::GetInstance()->current_test_info()->result();
+  const int failures = result.total_part_count();
+  EXPECT_EXIT(
+      {
+        body();
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(0), "")
+      << "a slot trapped";
+  return result.total_part_count() == failures;
+}
+
+// Runs `body` with the slots called in every state a host thread may call them in
+// (standin::Host_Thread_States), and in the program's own: every result below must
+// hold in each, and each call must give its state back.
+template <typename Body>
+void In_Every_Host_Thread_State(Body body, bool with_extended = true) {
+  std::vector<const standin::NamedFpuState*> states;
+  for (const standin::NamedFpuState& named : standin::Host_Thread_States) states.push_back(&named);
+  if (with_extended) states.push_back(&Extended_State);
+  test_state = standin::Current_Fpu_State();
+  for (const standin::NamedFpuState* named : states) {
+    SCOPED_TRACE(::testing::Message()
+                 << "host thread state " << named->name << " (" << named->meaning << ")");
+    calling_state = named;
+    if (!Unmasks_A_Trap(named->state) || Survives_Traps(body)) body();
+  }
+  calling_state = &standin::Host_Thread_States[0];
 }
 
 // One slot called by host-compiled code. The stack must balance, and the table object
@@ -72,8 +215,11 @@ void In_Both_Fpu_Modes(Body body) {
 template <typename V>
 V Call(const void* table, unsigned slot, const V& a, const V& b = {}, const float& s = 0,
        V out = {}) {
+  SCOPED_TRACE(::testing::Message() << "slot " << slot);
   void* const* const dispatch = Table_Entries(table);
-  EXPECT_EQ(0, standin::Call_Math_Slot(table, slot, a, b, s, out)) << "slot " << slot;
+  EXPECT_EQ(0, In_Calling_State<V>(
+                   table, [&] { return standin::Call_Math_Slot(table, slot, a, b, s, out); }))
+      << "slot " << slot;
   EXPECT_EQ(dispatch, Table_Entries(table)) << "slot " << slot << " wrote over its table";
   return out;
 }
@@ -105,7 +251,10 @@ std::vector<Operation> Operations() {
 // Out form of `operation` with out given by reference, so it may be an input.
 template <typename V>
 void Out_Form(const void* table, const Operation& operation, const V& a, const V& b, V& out) {
-  EXPECT_EQ(0, standin::Call_Math_Slot(table, operation.out_slot, a, b, b.y, out));
+  SCOPED_TRACE(::testing::Message() << "slot " << operation.out_slot);
+  EXPECT_EQ(0, In_Calling_State<V>(table, [&] {
+              return standin::Call_Math_Slot(table, operation.out_slot, a, b, b.y, out);
+            }));
 }
 
 template <typename V>
@@ -149,7 +298,7 @@ TEST_P(Vector4TableTest, ExactResults) {
   using namespace standin::math_slot;
   const Vector4 a = {1, 2, 3, 4}, b = {10, 20, 30, 40}, v = {2, 4, 6, 8};
   const float two = 2, zero = 0, minus_zero = -0.0f;
-  In_Both_Fpu_Modes([&] {
+  In_Every_Host_Thread_State([&] {
     EXPECT_TRUE(Same({11, 22, 33, 44}, Call(table(), Add, a, b)));
     EXPECT_TRUE(Same({-9, -18, -27, -36}, Call(table(), Subtract, a, b)));
     EXPECT_TRUE(Same({1, 2, 3, 4}, Call(table(), Divide_By, v, {}, two)));
@@ -168,7 +317,7 @@ TEST_P(Vector4TableTest, ExactResults) {
 }
 
 TEST_P(Vector4TableTest, FormsAgreeAndOutMayBeAnInput) {
-  In_Both_Fpu_Modes([&] {
+  In_Every_Host_Thread_State([&] {
     Expect_Forms_Agree<Vector4>(table(), {{1, 2, 3, 4},
                                           {-7.5f, 0.1f, 1e20f, -3e-5f},
                                           {0, -0.0f, inf, -inf},
@@ -199,16 +348,21 @@ TEST_P(Vector4TableTest, VectorsNeedOnlyFloatAlignment) {
 // stack 0, 4, 8 or 12 bytes off a 16-byte boundary, gives the same result.
 TEST_P(Vector4TableTest, EverySlotWorksOnAFourByteAlignedStack) {
   const Vector4 a = {1, 2, 3, 4}, b = {8, 4, 2, 0.5f};
-  for (unsigned slot = 0; slot < 12; ++slot) {
-    Vector4 expected = {};
-    for (unsigned skew : {0u, 4u, 8u, 12u}) {
-      Vector4 out = {};
-      EXPECT_EQ(0, standin::Run_Host_Code(&Host_Call_Vector4_Slot, skew, table(), slot, &a.x, &b.x,
-                                          &b.y, &out.x));
-      if (skew == 0) expected = out;
-      EXPECT_TRUE(Same(expected, out)) << "slot " << slot << ", " << skew << " bytes off";
+  In_Every_Host_Thread_State([&] {
+    for (unsigned slot = 0; slot < 12; ++slot) {
+      Vector4 expected = {};
+      for (unsigned skew : {0u, 4u, 8u, 12u}) {
+        SCOPED_TRACE(::testing::Message() << "slot " << slot << ", " << skew << " bytes off");
+        Vector4 out = {};
+        EXPECT_EQ(0, In_Calling_State<Vector4>(table(), [&] {
+                    return standin::Run_Host_Code(&Host_Call_Vector4_Slot, skew, table(), slot,
+                                                  &a.x, &b.x, &b.y, &out.x);
+                  }));
+        if (skew == 0) expected = out;
+        EXPECT_TRUE(Same(expected, out));
+      }
     }
-  }
+  });
 }
 
 // A by-value slot in the host's binary form, called by hand: `this` in ECX, the
@@ -269,7 +423,7 @@ float Dot(const Vector3& a, const Vector3& b) {
 }
 
 TEST(Vector3MathTest, Normalize) {
-  In_Both_Fpu_Modes([] {
+  In_Every_Host_Thread_State([] {
     for (const Vector3& zero :
          {Vector3{0, 0, 0}, Vector3{-0.0f, 0, 0}, Vector3{-0.0f, -0.0f, -0.0f}}) {
       EXPECT_TRUE(Same({0, 0, 0}, Normalize(zero)));
@@ -288,14 +442,16 @@ TEST(Vector3MathTest, Normalize) {
 
 TEST(Vector3MathTest, DotProduct) {
   const Vector3 a = {1, 2, 3}, b = {4, 5, 6};
-  In_Both_Fpu_Modes([&] {
-    Vector3 out = {};
-    EXPECT_EQ(0, standin::Call_Math_Slot(&vector3_table, standin::math_slot::Dot_Product_Into, a, b,
-                                         0.0f, out));
-    EXPECT_EQ(32.0f, out.x);
+  In_Every_Host_Thread_State([&] {
+    EXPECT_EQ(32.0f, Call(&vector3_table, standin::math_slot::Dot_Product_Into, a, b).x);
     EXPECT_EQ(32.0f, Dot(a, b));
     // 2^24 + 1 - 2^24: a float sum loses the 1.
     EXPECT_EQ(1.0f, Dot(Vector3{1, 1, 1}, Vector3{-16777216, 1, 16777216}));
+    // 1 + 1e-8 - 1: so does a sum at 24-bit precision, as Direct3D leaves a thread.
+    const Vector3 small_term = {-1, 1e-8f, 1};
+    EXPECT_EQ(1e-8f, Dot(Vector3{1, 1, 1}, small_term));
+    EXPECT_EQ(1e-8f,
+              Call(&vector3_table, standin::math_slot::Dot_Product_Into, {1, 1, 1}, small_term).x);
   });
   // The result lands on an input, after all inputs are read.
   Vector3 in_a = a;
@@ -305,7 +461,7 @@ TEST(Vector3MathTest, DotProduct) {
 
 TEST(Vector3MathTest, CrossProductIsRightHanded) {
   const Vector3 x = {1, 0, 0}, y = {0, 1, 0}, z = {0, 0, 1};
-  In_Both_Fpu_Modes([&] {
+  In_Every_Host_Thread_State([&] {
     EXPECT_TRUE(Same(z, Cross(x, y)));
     EXPECT_TRUE(Same(x, Cross(y, z)));
     EXPECT_TRUE(Same(y, Cross(z, x)));
@@ -321,7 +477,7 @@ TEST(Vector3MathTest, CrossProductIsRightHanded) {
 TEST(Vector3MathTest, ScalarDivideMultipliesByADoubleReciprocal) {
   using standin::math_slot::Divide_By;
   const float zero = 0, seven = 7;
-  In_Both_Fpu_Modes([&] {
+  In_Every_Host_Thread_State([&] {
     EXPECT_TRUE(Same({inf, inf, inf}, Call(&vector3_table, Divide_By, Vector3{1, 2, 3}, {}, zero)));
     EXPECT_TRUE(Same({nan, inf, inf}, Call(&vector3_table, Divide_By, Vector3{0, 1, 1}, {}, zero)));
     EXPECT_TRUE(Same({3, 6, 7}, Call(&vector3_table, Divide_By, Vector3{21, 42, 49}, {}, seven)));
@@ -331,12 +487,143 @@ TEST(Vector3MathTest, ScalarDivideMultipliesByADoubleReciprocal) {
 }
 
 TEST(Vector3MathTest, FormsAgreeAndOutMayBeAnInput) {
-  In_Both_Fpu_Modes([] {
+  In_Every_Host_Thread_State([] {
     Expect_Forms_Agree<Vector3>(&vector3_table, {{1, 2, 3},
                                                  {-7.5f, 0.1f, 1e20f},
                                                  {0, -0.0f, inf},
                                                  {nan, 1e-42f, -2},
                                                  {3e38f, -3e38f, 1e-38f}});
+  });
+}
+
+// ---------------------------------------------------------------------------
+// Whatever the floating-point state of the calling thread
+// ---------------------------------------------------------------------------
+
+constexpr float largest = std::numeric_limits<float>::max();
+constexpr float smallest_normal = std::numeric_limits<float>::min();
+constexpr float smallest_denormal = std::numeric_limits<float>::denorm_min();
+
+// Ordinary and inexact values, denormal inputs, products and quotients that are
+// denormal or overflow, signed zeros, infinities, NaN.
+std::vector<Vector4> Spread() {
+  const float largest_denormal = std::nextafter(smallest_normal, 0.0f);
+  return {{1, 2, 3, 4},
+          {0.1f, 1.0f / 3, 7, -1e-3f},
+          {1e-40f, -1e-42f, smallest_denormal, largest_denormal},
+          {1e-20f, -1e-25f, smallest_normal, 3e-39f},
+          {1e20f, -3e38f, largest, 0.5f},
+          {0, -0.0f, inf, -inf},
+          {nan, -1.5f, 5, 1e-30f}};
+}
+
+std::vector<Vector3> Spread_Of_Vector3s() {
+  std::vector<Vector3> vectors;
+  for (const Vector4& v : Spread()) {
+    vectors.push_back({v.x, v.y, v.z});
+    vectors.push_back({v.w, v.x, v.y});
+  }
+  return vectors;
+}
+
+template <typename V>
+struct Result {
+  std::string what;
+  V value;
+};
+
+// Every out-parameter slot of `table` for every pair of inputs.
+template <typename V>
+std::vector<Result<V>> All_Results(const void* table, const std::vector<V>& inputs) {
+  std::vector<Result<V>> results;
+  auto what = [](const char* operation, std::size_t i, std::size_t j) {
+    return ::testing::PrintToString(operation) + " of inputs " + std::to_string(i) + " and " +
+           std::to_string(j);
+  };
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    for (std::size_t j = 0; j < inputs.size(); ++j) {
+      for (const Operation& operation : Operations<V>()) {
+        V out = {};
+        Out_Form(table, operation, inputs[i], inputs[j], out);
+        results.push_back({what(operation.name, i, j), out});
+      }
+      if constexpr (std::is_same_v<V, Vector3>) {
+        results.push_back(
+            {what("Dot_Product", i, j),
+             Call(table, standin::math_slot::Dot_Product_Into, inputs[i], inputs[j])});
+      }
+    }
+  }
+  return results;
+}
+
+// The host's own state is the reference: in every other state each result must have
+// the same bits, NaNs included.
+template <typename V>
+void Expect_The_Host_States_Results(const void* table, const std::vector<V>& inputs) {
+  const std::vector<Result<V>> host = All_Results(table, inputs);
+  In_Every_Host_Thread_State(
+      [&] {
+        const std::vector<Result<V>> results = All_Results(table, inputs);
+        ASSERT_EQ(host.size(), results.size());
+        int differing = 0;
+        for (std::size_t i = 0; i < host.size(); ++i) {
+          if (std::memcmp(&host[i].value, &results[i].value, sizeof(V)) == 0) continue;
+          if (++differing <= 4) {
+            ADD_FAILURE() << host[i].what << ": the host's state gives "
+                          << ::testing::PrintToString(host[i].value) << ", this one "
+                          << ::testing::PrintToString(results[i].value);
+          }
+        }
+        EXPECT_EQ(0, differing) << "results that differ from the host state's";
+      },
+      false);  // 64-bit precision computes directly, and may round a sum or a root apart
+}
+
+TEST(HostThreadStateTest, ResultsAreTheHostStatesBitForBit) {
+  Expect_The_Host_States_Results<Vector4>(&plain_table, Spread());
+  Expect_The_Host_States_Results<Vector4>(&sse_table, Spread());
+  Expect_The_Host_States_Results<Vector3>(&vector3_table, Spread_Of_Vector3s());
+}
+
+// Flush-to-zero and denormals-are-zero would make these sums and differences 0.
+TEST(HostThreadStateTest, DenormalSumsAreExact) {
+  using namespace standin::math_slot;
+  const Vector4 a = {1e-40f, -3e-39f, smallest_denormal, 5e-39f};
+  const Vector4 b = {2e-40f, 1e-39f, smallest_denormal, 6e-39f};
+  // Multiples of the smallest denormal: the test's own sums are exact.
+  const Vector4 sum = {a.x + b.x, a.y + b.y, a.z + b.z, a.w + b.w};
+  const Vector4 difference = {a.x - b.x, a.y - b.y, a.z - b.z, a.w - b.w};
+  ASSERT_EQ(FP_SUBNORMAL, std::fpclassify(sum.x));
+  ASSERT_EQ(FP_SUBNORMAL, std::fpclassify(difference.x));
+  In_Every_Host_Thread_State([&] {
+    for (const V4* table : {&plain_table, static_cast<const V4*>(&sse_table)}) {
+      EXPECT_TRUE(Same(sum, Call(table, Add_Into, a, b)));
+      EXPECT_TRUE(Same(sum, Call(table, Add, a, b)));
+      EXPECT_TRUE(Same(difference, Call(table, Subtract_Into, a, b)));
+    }
+  });
+}
+
+// Inputs that raise every exception in some slot: 0 / 0, inf - inf and 0 x inf
+// (invalid), 1 / 0 (zero divide), 3e38 x 3e38 (overflow), 1e-30 x 1e-30 (underflow),
+// 1 / 3 (precision), and denormal operands. Every slot of the three tables is called
+// with each pair, the scalars among them, and each call must give its state back
+// (In_Calling_State); where a trap is unmasked, none may fire.
+TEST(HostThreadStateTest, EverySlotGivesTheCallerItsStateBack) {
+  const std::vector<Vector4> inputs = {
+      {0, 1, 3e38f, 1e-30f}, {0, 0, 3e38f, 1e-30f}, {inf, 1e-40f, 3, -inf}, {1, 3, 0, 1e-40f}};
+  In_Every_Host_Thread_State([&] {
+    for (const Vector4& a : inputs) {
+      for (const Vector4& b : inputs) {
+        const Vector3 a3 = {a.x, a.y, a.z}, b3 = {b.x, b.y, b.z};
+        for (unsigned slot = 0; slot < 12; ++slot) {
+          Call(&plain_table, slot, a, b, b.y);
+          Call(&sse_table, slot, a, b, b.y);
+        }
+        for (unsigned slot = 0; slot < 18; ++slot) Call(&vector3_table, slot, a3, b3, b.y);
+      }
+    }
   });
 }
 
