@@ -9,7 +9,7 @@
 //
 // Only the SSE table's overrides may include this: it is made of SSE instructions,
 // and everything is inlined into those overrides so that no other function of the
-// plug-in holds one (math/check_no_sse.sh).
+// plug-in holds one (tests/binary/check_floating_point.sh).
 #pragma once
 
 #include <cstdint>

@@ -8,7 +8,7 @@
 //
 // Only files compiled with SSE may include this, and every kernel is always inlined,
 // so that packed instructions appear in the overrides and nowhere else, even in an
-// unoptimised build (math/check_no_sse.sh).
+// unoptimised build (tests/binary/check_floating_point.sh).
 #pragma once
 
 #ifndef __SSE__
