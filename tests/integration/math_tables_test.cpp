@@ -122,9 +122,10 @@ Vector Host_Calls_Slot(const void* table, unsigned slot, unsigned skew) {
   const std::uint32_t dispatch = Dispatch_Of(table);
   auto* call =
       sizeof(Vector) == sizeof(Vector4) ? &Host_Call_Vector4_Slot : &Host_Call_Vector3_Slot;
-  EXPECT_EQ(0, standin::Run_Host_Code(call, skew, table, slot, normalize ? &unit_input.x : &a.x,
-                                      &b.x, &s, &out.x))
-      << "slot " << slot << " left the host's stack unbalanced";
+  const standin::HostCodeRun run = standin::Run_Host_Code(
+      call, {skew}, table, slot, normalize ? &unit_input.x : &a.x, &b.x, &s, &out.x);
+  EXPECT_EQ(0, run.stack_error) << "slot " << slot << " left the host's stack unbalanced";
+  EXPECT_EQ("", run.fpu_fault) << "slot " << slot;
   EXPECT_EQ(dispatch, Dispatch_Of(table)) << "slot " << slot << " wrote over its table object";
   return out;
 }
@@ -185,6 +186,7 @@ TEST_F(MathTables, AByValueSlotReturnsTheResultAddressInEax) {
       const standin::HostCall call = standin::Call_Host_Style(
           function, table, {standin::Word(&result), standin::Word(&a), standin::Word(&b)});
       EXPECT_EQ(call.popped, 12) << "slot " << slot;
+      EXPECT_EQ(call.fpu_fault, "") << "slot " << slot;
       EXPECT_EQ(call.result, standin::Word(&result)) << "slot " << slot;
       EXPECT_EQ(result.x, slot == standin::math_slot::Add ? 5.0f : 0.25f) << "slot " << slot;
       // A host may hand over an input as the result's storage (a = t->Add(a, b)).

@@ -53,17 +53,26 @@ const V3 vector3_table{};
 const V4 plain_table{};
 const V4SSE sse_table{};
 
+// The host thread the calls below run on.
+standin::HostThread host_thread;
+
 // Host code runs with the x87 precision control at 53 bits, test programs start at 64:
-// every result below must hold in both.
+// every result below must hold with host threads in both.
 template <typename Body>
 void In_Both_Fpu_Modes(Body body) {
-  const std::uint16_t outer = standin::Fpu_Control();
   for (std::uint16_t control : {standin::Extended_Fpu_Control, standin::Host_Fpu_Control}) {
     SCOPED_TRACE(::testing::Message() << "x87 control word 0x" << std::hex << control);
-    standin::Set_Fpu_Control(control);
+    host_thread.fpu = {control, standin::sse::Default};
     body();
   }
-  standin::Set_Fpu_Control(outer);
+  host_thread = {};
+}
+
+// The stack balanced and the thread's floating-point state came back as the host set it.
+::testing::AssertionResult Called_Cleanly(const standin::HostCodeRun& run) {
+  if (run.stack_error == 0 && run.fpu_fault.empty()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << "stack error " << run.stack_error << "; floating-point state: " << run.fpu_fault;
 }
 
 // One slot called by host-compiled code. The stack must balance, and the table object
@@ -73,7 +82,8 @@ template <typename V>
 V Call(const void* table, unsigned slot, const V& a, const V& b = {}, const float& s = 0,
        V out = {}) {
   void* const* const dispatch = Table_Entries(table);
-  EXPECT_EQ(0, standin::Call_Math_Slot(table, slot, a, b, s, out)) << "slot " << slot;
+  EXPECT_TRUE(Called_Cleanly(standin::Call_Math_Slot(table, slot, a, b, s, out, host_thread)))
+      << "slot " << slot;
   EXPECT_EQ(dispatch, Table_Entries(table)) << "slot " << slot << " wrote over its table";
   return out;
 }
@@ -105,7 +115,8 @@ std::vector<Operation> Operations() {
 // Out form of `operation` with out given by reference, so it may be an input.
 template <typename V>
 void Out_Form(const void* table, const Operation& operation, const V& a, const V& b, V& out) {
-  EXPECT_EQ(0, standin::Call_Math_Slot(table, operation.out_slot, a, b, b.y, out));
+  EXPECT_TRUE(Called_Cleanly(
+      standin::Call_Math_Slot(table, operation.out_slot, a, b, b.y, out, host_thread)));
 }
 
 template <typename V>
@@ -203,8 +214,8 @@ TEST_P(Vector4TableTest, EverySlotWorksOnAFourByteAlignedStack) {
     Vector4 expected = {};
     for (unsigned skew : {0u, 4u, 8u, 12u}) {
       Vector4 out = {};
-      EXPECT_EQ(0, standin::Run_Host_Code(&Host_Call_Vector4_Slot, skew, table(), slot, &a.x, &b.x,
-                                          &b.y, &out.x));
+      EXPECT_TRUE(Called_Cleanly(standin::Run_Host_Code(&Host_Call_Vector4_Slot, {skew}, table(),
+                                                        slot, &a.x, &b.x, &b.y, &out.x)));
       if (skew == 0) expected = out;
       EXPECT_TRUE(Same(expected, out)) << "slot " << slot << ", " << skew << " bytes off";
     }
@@ -239,6 +250,7 @@ TEST(MathTableBinaryForm, ByValueSlotsTakeTheResultAddressFirstAndReturnIt) {
         count == 3 ? standin::Call_Host_Style(function, c.table, {words[0], words[1], words[2]})
                    : standin::Call_Host_Style(function, c.table, {words[0], words[1]});
     EXPECT_EQ(c.popped, call.popped) << "slot " << c.slot;
+    EXPECT_EQ("", call.fpu_fault) << "slot " << c.slot;
     EXPECT_EQ(standin::Word(result), call.result) << "slot " << c.slot;
     EXPECT_NE(-1.0f, result[0]) << "slot " << c.slot;
   }
@@ -290,8 +302,8 @@ TEST(Vector3MathTest, DotProduct) {
   const Vector3 a = {1, 2, 3}, b = {4, 5, 6};
   In_Both_Fpu_Modes([&] {
     Vector3 out = {};
-    EXPECT_EQ(0, standin::Call_Math_Slot(&vector3_table, standin::math_slot::Dot_Product_Into, a, b,
-                                         0.0f, out));
+    EXPECT_TRUE(Called_Cleanly(standin::Call_Math_Slot(
+        &vector3_table, standin::math_slot::Dot_Product_Into, a, b, 0.0f, out, host_thread)));
     EXPECT_EQ(32.0f, out.x);
     EXPECT_EQ(32.0f, Dot(a, b));
     // 2^24 + 1 - 2^24: a float sum loses the 1.
