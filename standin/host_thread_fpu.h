@@ -57,34 +57,51 @@ class HostThreadFpu {
 // into the plug-in that is running, or the process's state at start-up when none is.
 FpuState Standin_Fpu_State();
 
-// The first thing in every function the plug-in calls: the stand-in's own state with
-// clear flags for its body (its arithmetic and formatting then never depend on the
-// host thread's mode, nor trap in it), and on the way out the caller's state exactly
-// as it came in: control words and flags, pending ones too.
+// The first thing in every function the plug-in calls: the stand-in's own state for
+// its body (its arithmetic and formatting then never depend on the host thread's mode,
+// nor trap in it), and on the way out the caller's state exactly as it came in: control
+// words and flags, pending ones too. A caller already in the stand-in's state keeps its
+// flags for the body; the slow instructions (fnstenv, fldenv) only run when the body
+// raised a flag and the caller's own flags must be put back.
 class StandinFpuScope {
  public:
-  StandinFpuScope() : caller_x87_(Store_X87_Environment()), caller_mxcsr_(Mxcsr()) {
+  StandinFpuScope()
+      : caller_control_(Fpu_Control()), caller_status_(Fpu_Status()), caller_mxcsr_(Mxcsr()) {
     const FpuState own = Standin_Fpu_State();
-    X87Environment entered = caller_x87_;
-    entered.control = own.x87_control;
-    entered.status = caller_x87_.status & x87::Stack_Top;
-    Load_X87_Environment(entered);
-    Set_Mxcsr(own.mxcsr & ~sse::Flags);
+    if (caller_control_ != own.x87_control || (caller_mxcsr_ & ~sse::Flags) != own.mxcsr ||
+        (caller_status_ & x87::Error_Summary) != 0) {
+      __asm__ __volatile__("fnclex");
+      Set_Fpu_Control(own.x87_control);
+      Set_Mxcsr(own.mxcsr);
+    }
   }
   StandinFpuScope(const StandinFpuScope&) = delete;
   StandinFpuScope& operator=(const StandinFpuScope&) = delete;
   // The registers and stack top stay as the body leaves them; the rest is the caller's.
   ~StandinFpuScope() {
-    X87Environment leaving = Store_X87_Environment();
-    leaving.control = caller_x87_.control;
-    leaving.status = static_cast<std::uint16_t>((caller_x87_.status & ~x87::Stack_Top) |
-                                                (leaving.status & x87::Stack_Top));
-    Load_X87_Environment(leaving);
+    if (Fpu_Control() == caller_control_ && ((Fpu_Status() ^ caller_status_) & Status_Flags) == 0 &&
+        Mxcsr() == caller_mxcsr_) {
+      return;
+    }
+    if ((caller_status_ & Status_Flags) == 0) {
+      __asm__ __volatile__("fnclex");
+      Set_Fpu_Control(caller_control_);
+    } else {
+      X87Environment leaving = Store_X87_Environment();
+      leaving.control = caller_control_;
+      leaving.status = static_cast<std::uint16_t>((caller_status_ & ~x87::Stack_Top) |
+                                                  (leaving.status & x87::Stack_Top));
+      Load_X87_Environment(leaving);
+    }
     Set_Mxcsr(caller_mxcsr_);
   }
 
  private:
-  X87Environment caller_x87_;
+  // The exception flags, the stack fault and the error summary.
+  static constexpr std::uint16_t Status_Flags = 0xFF;
+
+  std::uint16_t caller_control_;
+  std::uint16_t caller_status_;
   std::uint32_t caller_mxcsr_;
 };
 

@@ -337,6 +337,13 @@ TEST(StandInHostFunctions, RunInTheStandInsOwnStateAndGiveTheCallersStateBackExa
     EXPECT_EQ(entered.x87_status & standin::x87::Exceptions, 0);
     EXPECT_EQ(call.fpu_fault, "") << "control words and flags as the caller had them";
   }
+  // Called from the stand-in's own state with no flag raised: none comes back.
+  __asm__ __volatile__("fnclex");
+  standin::Set_Mxcsr(own.mxcsr & ~standin::sse::Flags);
+  Host_Function_Leaving_A_Mess();
+  EXPECT_EQ(standin::Fpu_Control(), own.x87_control);
+  EXPECT_EQ(standin::Fpu_Status() & standin::x87::Exceptions, 0);
+  EXPECT_EQ(standin::Mxcsr(), own.mxcsr & ~standin::sse::Flags);
 }
 
 // Points added by the world's Give_Points come out the same whatever state the
