@@ -1,6 +1,9 @@
 #include "standin/command_caller.h"
 
 #include <cstddef>
+#include <utility>
+
+#include "standin/host_thread_fpu.h"
 
 namespace standin {
 
@@ -51,7 +54,8 @@ void Run(CallFrame* frame) {
 }  // namespace
 
 HostCall Call_Host_Style(const void* function, const void* ecx,
-                         std::initializer_list<std::uint32_t> arguments, unsigned skew) {
+                         std::initializer_list<std::uint32_t> arguments, unsigned skew,
+                         FpuState fpu) {
   CallFrame frame = {};
   frame.function = Word(function);
   frame.ecx = Word(ecx);
@@ -62,8 +66,11 @@ HostCall Call_Host_Style(const void* function, const void* ecx,
   }
   // ESP at the call = boundary - padding - 4 * count, which must be `skew` below it.
   frame.padding = (skew + 16 * 4 - 4 * frame.count) % 16;
+  HostThreadFpu thread(fpu);
   Run(&frame);
-  return {frame.result, static_cast<std::int32_t>(frame.esp_after - frame.esp_at_call)};
+  std::string fpu_fault = thread.Finish();
+  return {frame.result, static_cast<std::int32_t>(frame.esp_after - frame.esp_at_call),
+          std::move(fpu_fault), thread.Left()};
 }
 
 }  // namespace standin

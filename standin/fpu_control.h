@@ -33,6 +33,7 @@ constexpr std::uint16_t Round_Toward_Zero = 0xC00;
 // MXCSR: flags in bits 0-5, masks in bits 7-12 (a set bit masks), rounding, FTZ, DAZ.
 namespace sse {
 constexpr std::uint32_t Flags = 0x3F;
+constexpr std::uint32_t Denormal_Flag = 0x02;
 constexpr std::uint32_t Precision_Flag = 0x20;
 constexpr std::uint32_t Denormals_Are_Zero = 0x40;
 constexpr std::uint32_t Invalid_Mask = 0x80;
@@ -128,6 +129,43 @@ inline std::uint32_t Mxcsr() {
 inline void Set_Mxcsr(std::uint32_t value) { __asm__ __volatile__("ldmxcsr %0" : : "m"(value)); }
 
 inline FpuState Current_Fpu_State() { return {Fpu_Control(), Mxcsr()}; }
+
+// The x87 environment as fnstenv stores it in 32-bit protected mode. The status word
+// holds the exception flags (bits 0-5), the stack fault and error summary bits (6, 7),
+// the condition codes and the stack top (bits 11-13).
+struct X87Environment {
+  std::uint16_t control;
+  std::uint16_t reserved_1;
+  std::uint16_t status;
+  std::uint16_t reserved_2;
+  std::uint16_t tags;
+  std::uint16_t reserved_3;
+  std::uint32_t instruction_offset;
+  std::uint32_t instruction_selector_and_opcode;
+  std::uint32_t operand_offset;
+  std::uint32_t operand_selector;
+};
+static_assert(sizeof(X87Environment) == 28, "fnstenv stores 28 bytes");
+
+namespace x87 {
+constexpr std::uint16_t Error_Summary = 0x80;
+constexpr std::uint16_t Stack_Top = 0x3800;
+}  // namespace x87
+
+// fnstenv and fnclex do not wait: they never deliver an exception a flag left pending.
+// fnstenv masks every x87 exception after storing; the caller loads a control word of
+// its own (fldenv, fldcw) before any arithmetic.
+inline X87Environment Store_X87_Environment() {
+  X87Environment environment;
+  __asm__ __volatile__("fnstenv %0" : "=m"(environment));
+  return environment;
+}
+
+// Flags pending in `environment` under traps it unmasks fire at the next x87
+// instruction that waits, not at this load: the load runs after fnclex.
+inline void Load_X87_Environment(const X87Environment& environment) {
+  __asm__ __volatile__("fnclex\n\tfldenv %0" : : "m"(environment));
+}
 
 // Clears the pending x87 flags first, so that unmasking a trap does not fire it for a
 // flag some earlier work left behind; MXCSR's flags go with the value written.

@@ -15,15 +15,18 @@ namespace standin {
 namespace {
 
 STANDIN_HOST_ENTRY HOST_CDECL void* Host_Alloc_Entry(std::uint32_t bytes) {
+  const standin::StandinFpuScope own_fpu;
   HostContext* host = Active_Host();
   return host == nullptr ? nullptr : host->heap->Allocate(bytes);
 }
 
 STANDIN_HOST_ENTRY HOST_CDECL void Host_Free_Entry(void* block) {
+  const standin::StandinFpuScope own_fpu;
   if (HostContext* host = Active_Host()) host->heap->Release(block);
 }
 
 STANDIN_HOST_ENTRY HOST_CDECL int Console_Output_Entry(const char* format, ...) {
+  const standin::StandinFpuScope own_fpu;
   HostContext* host = Active_Host();
   if (host == nullptr) return 0;
   va_list arguments;
@@ -34,6 +37,7 @@ STANDIN_HOST_ENTRY HOST_CDECL int Console_Output_Entry(const char* format, ...) 
 }
 
 STANDIN_HOST_ENTRY HOST_CDECL void Finalize_Console_Commands_Entry() {
+  const standin::StandinFpuScope own_fpu;
   if (HostContext* host = Active_Host()) host->commands->Finalize();
 }
 
@@ -44,6 +48,7 @@ void Write_Signature(HostImage* image, Address address) {
 }  // namespace
 
 extern "C" STANDIN_HOST_ENTRY void Standin_Console_List_Add(void* list, void* const* element) {
+  const standin::StandinFpuScope own_fpu;
   if (HostContext* host = Active_Host()) host->commands->Add(list, element);
 }
 

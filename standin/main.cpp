@@ -2,10 +2,12 @@
 //   quillon-standin --build 0|1|4|none --plugin PATH [--missing NAME]... [--unreadable]
 //                   [--no-sse] [--empty-world] [--odd-players]
 //                   [--dirty-booleans] [--preload PATH]... [--locale NAME] [--exact]
+//                   [--fpu NAME]
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "standin/c_runtime_locale.h"
 #include "standin/server.h"
@@ -58,6 +60,9 @@ bool Parse(int count, char** words, CommandLine* line) {
       line->plugin = words[++i];
     } else if (word == "--locale" && has_value) {
       line->locale = words[++i];
+    } else if (word == "--fpu" && has_value) {
+      line->options.fpu = words[++i];
+      if (standin::Find_Fpu_State(line->options.fpu.c_str()) == nullptr) return false;
     } else if (word == "--exact") {
       line->options.exact_listing = true;
     } else if (word == "--preload" && has_value) {
@@ -129,6 +134,21 @@ void Show(const std::string& text) {
   std::fflush(stdout);
 }
 
+// Shows the first few calls that broke the host's conventions; true when none did.
+bool Report_Call_Errors(const standin::Server& server) {
+  std::vector<std::string> errors = server.Call_Errors();
+  const std::vector<std::string>& exports = server.Exports().Stack_Errors();
+  errors.insert(errors.end(), exports.begin(), exports.end());
+  if (errors.empty()) return true;
+  std::fprintf(stderr, "quillon-standin: %zu calls into the plug-in broke the host's conventions\n",
+               errors.size());
+  constexpr std::size_t Shown = 5;
+  for (std::size_t i = 0; i < errors.size() && i < Shown; ++i) {
+    std::fprintf(stderr, "quillon-standin:   %s\n", errors[i].c_str());
+  }
+  return false;
+}
+
 }  // namespace
 
 int main(int count, char** words) {
@@ -137,8 +157,13 @@ int main(int count, char** words) {
     std::fprintf(stderr,
                  "usage: %s --build 0|1|4|none --plugin PATH [--missing NAME]... "
                  "[--unreadable] [--no-sse] [--empty-world] [--odd-players] [--dirty-booleans] "
-                 "[--preload PATH]... [--locale NAME] [--exact]\n",
+                 "[--preload PATH]... [--locale NAME] [--exact] [--fpu NAME]\n"
+                 "  --fpu: the floating-point state of the host's threads:",
                  words[0]);
+    for (const standin::NamedFpuState& named : standin::Host_Thread_States) {
+      std::fprintf(stderr, " %s", named.name);
+    }
+    std::fprintf(stderr, " (default host)\n");
     return 2;
   }
   line.options.echo = Show;
@@ -169,5 +194,8 @@ int main(int count, char** words) {
                "blocks; damage found: %zu\n",
                static_cast<unsigned long long>(standin::HostHeap::Full_Checks()),
                static_cast<unsigned long long>(standin::HostHeap::Block_Checks()), damage);
-  return damage == 0 ? 0 : 3;
+  if (damage != 0) return 3;
+  // So do calls into the plug-in that broke the host's conventions: the stack, or the
+  // host thread's floating-point state.
+  return Report_Call_Errors(server) ? 0 : 4;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "math/vectors.h"
+#include "standin/command_caller.h"
 #include "standin/msvc_host/host_abi.h"
 
 namespace standin {
@@ -44,17 +45,20 @@ constexpr bool Takes_Scalar(unsigned slot) {
 }
 }  // namespace math_slot
 
-// Calls slot `slot` of `table`. A by-value slot's result, and the out parameter of an
-// out-parameter slot, land in `out` (its x for Dot_Product). Returns the call's
-// stack error (0 when the slot removed exactly its arguments).
-inline std::int32_t Call_Math_Slot(const void* table, unsigned slot, const math::Vector3& a,
-                                   const math::Vector3& b, const float& s, math::Vector3& out) {
-  return Host_Call_Vector3_Slot(table, slot, &a.x, &b.x, &s, &out.x);
+// Calls slot `slot` of `table` on `thread`. A by-value slot's result, and the out
+// parameter of an out-parameter slot, land in `out` (its x for Dot_Product). Returns
+// the call's stack error (0 when the slot removed exactly its arguments) and what it
+// did wrong to the thread's floating-point state.
+inline HostCodeRun Call_Math_Slot(const void* table, unsigned slot, const math::Vector3& a,
+                                  const math::Vector3& b, const float& s, math::Vector3& out,
+                                  const HostThread& thread = {}) {
+  return Run_Host_Code(&Host_Call_Vector3_Slot, thread, table, slot, &a.x, &b.x, &s, &out.x);
 }
 
-inline std::int32_t Call_Math_Slot(const void* table, unsigned slot, const math::Vector4& a,
-                                   const math::Vector4& b, const float& s, math::Vector4& out) {
-  return Host_Call_Vector4_Slot(table, slot, &a.x, &b.x, &s, &out.x);
+inline HostCodeRun Call_Math_Slot(const void* table, unsigned slot, const math::Vector4& a,
+                                  const math::Vector4& b, const float& s, math::Vector4& out,
+                                  const HostThread& thread = {}) {
+  return Run_Host_Code(&Host_Call_Vector4_Slot, thread, table, slot, &a.x, &b.x, &s, &out.x);
 }
 
 }  // namespace standin

@@ -38,17 +38,20 @@ bool PluginExports::Present(const char* name, const void* function) {
 
 // The stack error of a compiled cdecl call: the caller removes the arguments, so the
 // export must leave the stack pointer where it found it.
-void PluginExports::Check(const char* name, std::int32_t error) {
-  if (error == 0) return;
-  stack_errors_.push_back(std::string(name) + " left the stack " + std::to_string(error) +
-                          " bytes off; a cdecl export removes no arguments");
+void PluginExports::Check(const char* name, const HostCodeRun& run) {
+  if (run.stack_error != 0) {
+    stack_errors_.push_back(std::string(name) + " left the stack " +
+                            std::to_string(run.stack_error) +
+                            " bytes off; a cdecl export removes no arguments");
+  }
+  if (!run.fpu_fault.empty()) stack_errors_.push_back(std::string(name) + ": " + run.fpu_fault);
 }
 
 int PluginExports::Dll_Main(void* module, std::uint32_t reason, void* reserved) {
   std::int32_t result = 0;
   if (Present("DllMain", dll_main_)) {
-    Check("DllMain",
-          Run_Host_Code(&Host_Call_Dll_Main, skew_, dll_main_, module, reason, reserved, &result));
+    Check("DllMain", Run_Host_Code(&Host_Call_Dll_Main, thread_, dll_main_, module, reason,
+                                   reserved, &result));
   }
   return result;
 }
@@ -56,7 +59,7 @@ int PluginExports::Dll_Main(void* module, std::uint32_t reason, void* reserved) 
 bool PluginExports::Check_Version(void* ignored, void* version_report) {
   std::uint8_t result = 0;
   if (Present("ZORM_Check_Version", check_version_)) {
-    Check("ZORM_Check_Version", Run_Host_Code(&Host_Call_Check_Version, skew_, check_version_,
+    Check("ZORM_Check_Version", Run_Host_Code(&Host_Call_Check_Version, thread_, check_version_,
                                               ignored, version_report, &result));
   }
   return result != 0;
@@ -66,20 +69,20 @@ void PluginExports::Plugin_Load(void* extension_module, std::uint32_t opaque, vo
                                 void* fourth, void* plugin_info) {
   if (!Present("ZORM_Plugin_Load", plugin_load_)) return;
   Check("ZORM_Plugin_Load",
-        Run_Host_Code(&Host_Call_Plugin_Load, skew_, plugin_load_, extension_module, opaque,
+        Run_Host_Code(&Host_Call_Plugin_Load, thread_, plugin_load_, extension_module, opaque,
                       loader_object, fourth, plugin_info));
 }
 
 void PluginExports::Set_Request_Destroy_Func(void* callback) {
   if (!Present("Set_Request_Destroy_Func", set_request_destroy_func_)) return;
-  Check("Set_Request_Destroy_Func", Run_Host_Code(&Host_Call_Set_Request_Destroy_Func, skew_,
+  Check("Set_Request_Destroy_Func", Run_Host_Code(&Host_Call_Set_Request_Destroy_Func, thread_,
                                                   set_request_destroy_func_, callback));
 }
 
 bool PluginExports::Set_Script_Commands(void** location) {
   std::uint8_t result = 0;
   if (Present("Set_Script_Commands", set_script_commands_)) {
-    Check("Set_Script_Commands", Run_Host_Code(&Host_Call_Set_Script_Commands, skew_,
+    Check("Set_Script_Commands", Run_Host_Code(&Host_Call_Set_Script_Commands, thread_,
                                                set_script_commands_, location, &result));
   }
   return result != 0;
@@ -89,14 +92,14 @@ void* PluginExports::Create_Script(const char* name) {
   void* result = nullptr;
   if (Present("Create_Script", create_script_)) {
     Check("Create_Script",
-          Run_Host_Code(&Host_Call_Create_Script, skew_, create_script_, name, &result));
+          Run_Host_Code(&Host_Call_Create_Script, thread_, create_script_, name, &result));
   }
   return result;
 }
 
 void PluginExports::Plugin_Unload() {
   if (!Present("ZORM_Plugin_Unload", plugin_unload_)) return;
-  Check("ZORM_Plugin_Unload", Run_Host_Code(&Host_Call_Plugin_Unload, skew_, plugin_unload_));
+  Check("ZORM_Plugin_Unload", Run_Host_Code(&Host_Call_Plugin_Unload, thread_, plugin_unload_));
 }
 
 }  // namespace standin

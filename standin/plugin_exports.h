@@ -1,11 +1,14 @@
 // The plug-in's exports, called the way the ZORM loader calls them: by code that the
-// host's compiler wrote (standin/msvc_host), cdecl, from a host-aligned stack, with
-// the stack pointer checked around every call.
+// host's compiler wrote (standin/msvc_host), cdecl, from a host-aligned stack in the
+// host thread's floating-point state, with the stack pointer and that state checked
+// around every call.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "standin/command_caller.h"
 
 namespace standin {
 
@@ -13,8 +16,8 @@ class PluginModule;
 
 class PluginExports {
  public:
-  // Stack alignment of the calls (see Call_Host_Style).
-  void Set_Stack_Skew(unsigned skew) { skew_ = skew; }
+  // The thread the calls run on: stack alignment and floating-point state.
+  void Set_Host_Thread(const HostThread& thread) { thread_ = thread; }
   // Finds the exports; false with the missing names in `error`.
   bool Bind(const PluginModule& module, std::string* error);
 
@@ -31,13 +34,13 @@ class PluginExports {
   // addresses inside the module (its tables, say) from one loaded copy to the next.
   const void* Create_Script_Entry() const { return create_script_; }
 
-  // One line for every export call that did not leave the stack as cdecl must, or
-  // that found no such export.
+  // One line for every export call that did not leave the stack as cdecl must or the
+  // thread's floating-point state as the host set it, or that found no such export.
   const std::vector<std::string>& Stack_Errors() const { return stack_errors_; }
 
  private:
   bool Present(const char* name, const void* function);
-  void Check(const char* name, std::int32_t error);
+  void Check(const char* name, const HostCodeRun& run);
 
   const void* dll_main_ = nullptr;
   const void* check_version_ = nullptr;
@@ -47,7 +50,7 @@ class PluginExports {
   const void* create_script_ = nullptr;
   const void* plugin_unload_ = nullptr;
   std::vector<std::string> stack_errors_;
-  unsigned skew_ = 4;
+  HostThread thread_;
 };
 
 }  // namespace standin

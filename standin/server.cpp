@@ -2,6 +2,7 @@
 
 #include "standin/fpu_control.h"
 #include "standin/host_functions.h"
+#include "standin/host_thread_fpu.h"
 #include "standin/msvc_host/host_abi.h"
 #include "standin/preload_module.h"
 #include "standin/world/world.h"
@@ -28,7 +29,9 @@ Server::Server(ServerOptions options)
                       {version_report::Flag}),
       plugin_info_(plugin_info::Bytes, {plugin_info::Name, plugin_info::Version}, {}) {
   console_.Set_Echo(options_.echo);
-  exports_.Set_Stack_Skew(options_.stack_skew);
+  thread_.skew = options_.stack_skew;
+  if (const NamedFpuState* named = Find_Fpu_State(options_.fpu.c_str())) thread_.fpu = named->state;
+  exports_.Set_Host_Thread(thread_);
   commands_.Look_While_Adding(options_.look_while_adding);
   for (const std::string& name : options_.missing_extensions) extensions_.Leave_Out(name);
   for (std::uint64_t ordinal : options_.failing_allocations) heap_.Fail_Allocation(ordinal);
@@ -47,6 +50,10 @@ bool Server::Prepare_Host() {
     error_ = "another stand-in server is running in this process";
     return false;
   }
+  if (Find_Fpu_State(options_.fpu.c_str()) == nullptr) {
+    error_ = "no host thread floating-point state is named " + options_.fpu;
+    return false;
+  }
   if (!image_.Open(&error_)) return false;
   image_.Reset();
   if (options_.build == HostBuild::None) Write_Near_Miss_Signatures(&image_);
@@ -59,8 +66,9 @@ bool Server::Prepare_Host() {
   Set_Active_Host(&context_);
   world::Set_Active_World(&world_.Players());
   world::Set_Dirty_Booleans(options_.dirty_booleans);
+  // The stand-in's own code keeps the process's state; only calls into the plug-in
+  // run in the host thread's.
   outer_fpu_control_ = Fpu_Control();
-  Set_Fpu_Control(Host_Fpu_Control);
   active_ = true;
   return true;
 }
@@ -70,7 +78,12 @@ bool Server::Load_Module(const std::string& plugin_path) {
   for (const std::string& neighbour : options_.preload) {
     if (!Preload_Module(neighbour, &error_)) return false;
   }
-  if (!module_.Load(plugin_path, &error_) || !exports_.Bind(module_, &error_)) return false;
+  // The system loader runs the module's start-up code (its entry, on Windows) on the
+  // host thread that loads it.
+  HostThreadFpu loading(thread_.fpu);
+  const bool loaded = module_.Load(plugin_path, &error_);
+  Check_Fpu("loading the module", loading.Finish());
+  if (!loaded || !exports_.Bind(module_, &error_)) return false;
   if (PluginModule::Loader_Runs_Entry()) {
     report_.entry_result = 1;  // the system loader ran it; a failed entry fails the load
   } else {
@@ -128,11 +141,18 @@ void Server::Shutdown() {
 
 // A stack error is the stack pointer after a compiled host call minus the one before:
 // positive when the callee removed more argument bytes than its convention says.
-void Server::Check_Stack(const char* what, std::int32_t error) {
-  if (error == 0) return;
-  call_errors_.push_back(std::string(what) + " left the stack " + std::to_string(error) +
-                         " bytes off: the callee removed " + (error > 0 ? "more" : "fewer") +
-                         " argument bytes than thiscall says");
+void Server::Check_Call(const char* what, const HostCodeRun& run) {
+  const std::int32_t error = run.stack_error;
+  if (error != 0) {
+    call_errors_.push_back(std::string(what) + " left the stack " + std::to_string(error) +
+                           " bytes off: the callee removed " + (error > 0 ? "more" : "fewer") +
+                           " argument bytes than thiscall says");
+  }
+  Check_Fpu(what, run.fpu_fault);
+}
+
+void Server::Check_Fpu(const char* what, const std::string& fault) {
+  if (!fault.empty()) call_errors_.push_back(std::string(what) + ": " + fault);
 }
 
 const char* Server::Command_Text(void* command, unsigned slot) {
@@ -140,13 +160,12 @@ const char* Server::Command_Text(void* command, unsigned slot) {
                : slot == command_slot::Get_Alias ? &Host_Call_Command_Alias
                                                  : &Host_Call_Command_Help;
   const char* text = nullptr;
-  Check_Stack("a command's text slot", Run_Host_Code(call, options_.stack_skew, command, &text));
+  Check_Call("a command's text slot", Run_Host_Code(call, thread_, command, &text));
   return text;
 }
 
 void Server::Activate(void* command, const char* text) {
-  Check_Stack("Activate",
-              Run_Host_Code(&Host_Call_Command_Activate, options_.stack_skew, command, text));
+  Check_Call("Activate", Run_Host_Code(&Host_Call_Command_Activate, thread_, command, text));
   heap_.Check();
 }
 
@@ -154,7 +173,7 @@ void Server::Activate(void* command, const char* text) {
 // explicit destructor call (flags 0); both reach slot 4.
 void Server::Delete_Command(void* command, unsigned flags) {
   auto* call = (flags & 1u) != 0 ? &Host_Call_Command_Delete : &Host_Call_Command_Destroy;
-  Check_Stack("the deleting destructor", Run_Host_Code(call, options_.stack_skew, command));
+  Check_Call("the deleting destructor", Run_Host_Code(call, thread_, command));
 }
 
 }  // namespace standin

@@ -48,7 +48,10 @@ struct ServerOptions {
   bool dirty_booleans = false;  // yes/no answers with garbage above AL (see world_functions.h)
   std::function<void(const std::string&)> echo;  // operator output, as it happens
   std::vector<std::string> preload;              // modules of other plug-ins, loaded before ours
-  bool exact_listing = false;      // `players` lists floats by their bits (standin/exact_listing.h)
+  bool exact_listing = false;  // `players` lists floats by their bits (standin/exact_listing.h)
+  // The floating-point state the host's threads call the plug-in in, by its name in
+  // standin/fpu_control.h (Host_Thread_States).
+  std::string fpu = "host";
   bool look_while_adding = false;  // the console list calls each command as it adds it
 };
 
@@ -100,6 +103,7 @@ class Server {
   HostWorld& World() { return world_; }
   PluginModule& Module() { return module_; }
   PluginExports& Exports() { return exports_; }
+  const PluginExports& Exports() const { return exports_; }
   LoaderRecord& Version_Report() { return version_report_; }
   LoaderRecord& Plugin_Info() { return plugin_info_; }
   const LoaderTraps& Traps() const { return traps_; }
@@ -107,8 +111,11 @@ class Server {
   // Lines the server itself showed the operator (not the plug-in's prints).
   const std::vector<std::string>& Operator_Lines() const { return operator_lines_; }
   // One line for each call into a command that did not leave the stack as the
-  // host's calling convention requires.
+  // host's calling convention requires, and for each call (loading the module too)
+  // that did not give the host thread its floating-point state back.
   const std::vector<std::string>& Call_Errors() const { return call_errors_; }
+  // The thread the host's calls into the plug-in run on.
+  const HostThread& Host_Thread() const { return thread_; }
 
   // The host's calls of a command's slots, compiled for the host's ABI, with the stack
   // checked. Deleting with flags bit 0 clear only destroys the object.
@@ -122,7 +129,8 @@ class Server {
  private:
   bool Prepare_Host();
   void Say(const std::string& line);
-  void Check_Stack(const char* what, std::int32_t error);
+  void Check_Call(const char* what, const HostCodeRun& run);
+  void Check_Fpu(const char* what, const std::string& fault);
   void Print_Help();
   void List_Players();
   void Show_Heap_Damage();
@@ -147,6 +155,7 @@ class Server {
   LoaderTraps traps_;
   std::vector<std::string> operator_lines_;
   std::vector<std::string> call_errors_;
+  HostThread thread_;
   std::uint16_t outer_fpu_control_ = 0;  // the process's own, put back at shutdown
   bool active_ = false;
   bool quit_requested_ = false;

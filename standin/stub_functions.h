@@ -32,6 +32,7 @@ class StubFamily {
  private:
   template <unsigned Index>
   static STANDIN_HOST_ENTRY void Stub() {
+    const StandinFpuScope own_fpu;
     ++calls_[Index];
   }
 

@@ -47,6 +47,7 @@ Vehicle* Vehicle_At(const void* object) {
 // --- engine functions -------------------------------------------------------------
 
 STANDIN_HOST_ENTRY void* HOST_CDECL Find_Player(std::int32_t id) {
+  const standin::StandinFpuScope own_fpu;
   Log([&] { return "Find_Player(" + std::to_string(id) + ")"; });
   World* world = Active_World();
   Player* player = world != nullptr ? world->Find_Player(id) : nullptr;
@@ -54,6 +55,7 @@ STANDIN_HOST_ENTRY void* HOST_CDECL Find_Player(std::int32_t id) {
 }
 
 STANDIN_HOST_ENTRY void* HOST_CDECL Find_Definition_By_Name(const char* name, std::int32_t flag) {
+  const standin::StandinFpuScope own_fpu;
   Log([&] {
     return "Find_Definition_By_Name(\"" + std::string(name != nullptr ? name : "(null)") + "\", " +
            std::to_string(flag) + ")";
@@ -66,6 +68,7 @@ STANDIN_HOST_ENTRY void* HOST_CDECL Find_Definition_By_Name(const char* name, st
 // --- script-table slots -----------------------------------------------------------
 
 STANDIN_HOST_ENTRY void HOST_CDECL Set_Object_Position(void* object, const float* position) {
+  const standin::StandinFpuScope own_fpu;
   Log([&] {
     return "Set_Object_Position(" + Describe(object) + ", " + Float_Text(position[0]) + ", " +
            Float_Text(position[1]) + ", " + Float_Text(position[2]) + ")";
@@ -76,10 +79,12 @@ STANDIN_HOST_ENTRY void HOST_CDECL Set_Object_Position(void* object, const float
 }
 
 STANDIN_HOST_ENTRY void HOST_CDECL Enable_Collisions(void* soldier) {
+  const standin::StandinFpuScope own_fpu;
   Log([&] { return "Enable_Collisions(" + Describe(soldier) + ")"; });
 }
 
 STANDIN_HOST_ENTRY void HOST_CDECL Destroy_Object(void* object) {
+  const standin::StandinFpuScope own_fpu;
   Log([&] { return "Destroy_Object(" + Describe(object) + ")"; });
   if (Player* player = Soldier_Player(object)) player->removal_pending = true;
   if (Vehicle* vehicle = Vehicle_At(object)) vehicle->removal_pending = true;
@@ -96,6 +101,7 @@ std::uint32_t As_Host_Bool(bool value) {
 }
 
 STANDIN_HOST_ENTRY std::uint32_t HOST_CDECL Is_Valid_Object(void* object) {
+  const standin::StandinFpuScope own_fpu;
   Log([&] { return "Is_Valid_Object(" + Describe(object) + ")"; });
   if (Player* player = Soldier_Player(object)) return As_Host_Bool(player->life != Life::Removed);
   if (Vehicle* vehicle = Vehicle_At(object)) return As_Host_Bool(vehicle->life != Life::Removed);
@@ -103,6 +109,7 @@ STANDIN_HOST_ENTRY std::uint32_t HOST_CDECL Is_Valid_Object(void* object) {
 }
 
 STANDIN_HOST_ENTRY void HOST_CDECL Set_Movement_Enabled(void* object, std::int32_t enabled) {
+  const standin::StandinFpuScope own_fpu;
   Log([&] {
     return "Set_Movement_Enabled(" + Describe(object) + ", " + std::to_string(enabled) + ")";
   });
@@ -112,6 +119,7 @@ STANDIN_HOST_ENTRY void HOST_CDECL Set_Movement_Enabled(void* object, std::int32
 // Anything hit for at least its full health dies; the world's objects all have 100.
 STANDIN_HOST_ENTRY void HOST_CDECL Apply_Damage(void* object, float amount, const char* kind,
                                                 void* damager) {
+  const standin::StandinFpuScope own_fpu;
   Log([&] {
     return "Apply_Damage(" + Describe(object) + ", " + Float_Text(amount) + ", \"" +
            std::string(kind != nullptr ? kind : "(null)") + "\", " +
@@ -140,10 +148,12 @@ void Give(const char* function, void* object, float amount, std::int32_t flag,
 }
 
 STANDIN_HOST_ENTRY void HOST_CDECL Give_Points(void* object, float amount, std::int32_t flag) {
+  const standin::StandinFpuScope own_fpu;
   Give("Give_Points", object, amount, flag, &Player::points);
 }
 
 STANDIN_HOST_ENTRY void HOST_CDECL Give_Credits(void* object, float amount, std::int32_t flag) {
+  const standin::StandinFpuScope own_fpu;
   Give("Give_Credits", object, amount, flag, &Player::credits);
 }
 
@@ -167,6 +177,7 @@ void Set_Score(const char* function, void* record, float value, float Player::*s
 extern "C" {
 
 STANDIN_HOST_ENTRY void Standin_Soldier_Reinit(void* soldier, void* definition) {
+  const standin::StandinFpuScope own_fpu;
   Log([&] {
     return "Reinit_Soldier_From_Definition(" + Describe(soldier) + ", " + Describe(definition) +
            ")";
@@ -178,34 +189,41 @@ STANDIN_HOST_ENTRY void Standin_Soldier_Reinit(void* soldier, void* definition) 
 }
 
 STANDIN_HOST_ENTRY void Standin_Soldier_Toggle_Fly_Mode(void* soldier) {
+  const standin::StandinFpuScope own_fpu;
   Log([&] { return "Toggle_Fly_Mode(" + Describe(soldier) + ")"; });
   if (Player* player = Soldier_Player(soldier)) player->flying = !player->flying;
 }
 
 STANDIN_HOST_ENTRY void Standin_Record_Set_Points(void* record, float value) {
+  const standin::StandinFpuScope own_fpu;
   Set_Score("Set_Points", record, value, &Player::points);
 }
 
 STANDIN_HOST_ENTRY void Standin_Record_Set_Credits(void* record, float value) {
+  const standin::StandinFpuScope own_fpu;
   Set_Score("Set_Credits", record, value, &Player::credits);
 }
 
 STANDIN_HOST_ENTRY void* Standin_Object_As_Vehicle(void* object) {
+  const standin::StandinFpuScope own_fpu;
   Log([&] { return "As_Vehicle(" + Describe(object) + ")"; });
   return Vehicle_At(object) != nullptr ? object : nullptr;
 }
 
 STANDIN_HOST_ENTRY void* Standin_Object_As_Soldier(void* object) {
+  const standin::StandinFpuScope own_fpu;
   Log([&] { return "As_Soldier(" + Describe(object) + ")"; });
   Player* player = Soldier_Player(object);
   return player != nullptr && !player->quirks.not_a_soldier ? object : nullptr;
 }
 
 STANDIN_HOST_ENTRY void Standin_Object_Finish_Reinit(void* object) {
+  const standin::StandinFpuScope own_fpu;
   Log([&] { return "Finish_Reinit(" + Describe(object) + ")"; });
 }
 
 STANDIN_HOST_ENTRY std::uint32_t Standin_Definition_Get_Class_Id(void* definition) {
+  const standin::StandinFpuScope own_fpu;
   Log([&] { return "Get_Class_Id(" + Describe(definition) + ")"; });
   World* world = Active_World();
   Preset* preset = world != nullptr ? world->Preset_Of_Definition(definition) : nullptr;
@@ -214,6 +232,7 @@ STANDIN_HOST_ENTRY std::uint32_t Standin_Definition_Get_Class_Id(void* definitio
 
 // Every operation slot nobody documented: calling one is a fault of the caller.
 STANDIN_HOST_ENTRY void Standin_Undocumented_Operation(const void* object, std::uint32_t slot) {
+  const standin::StandinFpuScope own_fpu;
   if (World* world = Active_World()) {
     world->Errors().push_back("undocumented operation slot " + std::to_string(slot) + " on " +
                               world->Describe(object));

@@ -4,7 +4,11 @@
 # builds 0, 1 and 4, with the default players and those whose host data is odd, each
 # session listing the world by float bits after every command.
 # The transcripts must be identical, and so must a session run under a German C runtime
-# locale (decimal comma) and the same session in the C locale.
+# locale (decimal comma) and the same session in the C locale, and sessions whose host
+# threads call the plug-in in another floating-point state (--fpu: 24-bit precision,
+# rounding toward zero, unmasked traps, flush-to-zero) and the same session in the host
+# state: natively each state in every build, under Wine each state in build 0 and all of
+# them at once (hostile) in builds 1 and 4.
 #   run_differential.sh LINUX_BUILD WINDOWS_BUILD DLL OUT_FOLDER [SEED] [COUNT]
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -16,6 +20,7 @@ seed=${5:-1}
 count=${6:-10000}
 native_locale=de_DE.UTF-8
 windows_locale=German_Germany.1252
+fpu_states="single toward-zero x87-traps ftz-daz sse-traps hostile"
 mkdir -p "$out"
 
 native_server="$linux/standin/quillon-standin"
@@ -24,6 +29,8 @@ windows_server="$windows/standin/quillon-standin.exe"
 lines="$out/lines.txt"
 passed=0
 failed=0
+compared=0
+wine_runs=""
 
 "$linux/tests/differential/quillon_line_generator" "$seed" "$count" "$here/../../fuzz/corpus" \
   >"$lines" || { echo "differential: cannot generate the lines" >&2; exit 1; }
@@ -33,11 +40,16 @@ commands=$(grep -cvxE 'players|reset' "$lines")
 run() {
   local name=$1
   shift
+  if [ "$1" = wine ]; then wine_runs="$wine_runs $name"; fi
   "$@" --exact --odd-players <"$lines" >"$out/$name.txt" 2>"$out/$name.err"
   local status=$?
   if [ $status -ne 0 ]; then
     failed=$((failed + 1))
     echo "differential: $name ended with status $status: $(tail -c 300 "$out/$name.err")"
+  elif grep -q "Unhandled exception" "$out/$name.err"; then
+    # Wine may report a crash and still end with status 0.
+    failed=$((failed + 1))
+    echo "differential: $name crashed: $(grep -m 1 "Unhandled exception" "$out/$name.err")"
   fi
 }
 
@@ -49,6 +61,7 @@ heap_checks() {
 
 # same WHAT LEFT RIGHT : counts a comparison; shows where the transcripts part.
 same() {
+  compared=$((compared + 1))
   if cmp -s "$out/$2.txt" "$out/$3.txt"; then
     passed=$((passed + 1))
   else
@@ -80,17 +93,36 @@ run wine_0_german wine "$windows_server" --build 0 --plugin "$dll" --locale "$wi
 locale_set wine_0_german
 same "build 0 under Wine in the C and a German locale" wine_0 wine_0_german
 
+# The host's threads in the other floating-point states: the transcript of the host state.
+for build in 0 1 4; do
+  for state in $fpu_states; do
+    run "native_${build}_$state" "$native_server" --build "$build" --plugin "$native_plugin" \
+      --fpu "$state"
+    same "native build $build in the host state and $state" "native_$build" "native_${build}_$state"
+  done
+done
+for state in $fpu_states; do
+  run "wine_0_$state" wine "$windows_server" --build 0 --plugin "$dll" --fpu "$state"
+  same "build 0 natively in the host state and under Wine in $state" native_0 "wine_0_$state"
+done
+for build in 1 4; do
+  run "wine_${build}_hostile" wine "$windows_server" --build "$build" --plugin "$dll" --fpu hostile
+  same "build $build natively in the host state and under Wine in hostile" "native_$build" \
+    "wine_${build}_hostile"
+done
+
 transcript=$(wc -l <"$out/native_0.txt")
 whole=0
 single=0
-for name in wine_0 wine_1 wine_4 wine_0_german; do
+for name in $wine_runs; do
   read -r w s <<<"$(heap_checks "$name")"
   whole=$((whole + ${w:-0}))
   single=$((single + ${s:-0}))
 done
 echo "differential: $commands command lines (seed $seed and the fuzzing corpus) in host builds 0, 1 and 4," \
-     "natively and under Wine, and in locales $native_locale and $windows_locale;" \
-     "$((commands * 5)) command lines compared, transcripts of $transcript lines"
+     "natively and under Wine, in locales $native_locale and $windows_locale," \
+     "and with the host's threads in the floating-point states $fpu_states;" \
+     "$((commands * compared)) command lines compared, transcripts of $transcript lines"
 echo "differential: host heap checks under Wine: $whole of the whole heap, $single of single blocks"
 echo "differential: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -112,5 +112,48 @@ TEST_P(StackAlignment, EveryCallWorksFromAnyHostStack) {
 
 INSTANTIATE_TEST_SUITE_P(Skews, StackAlignment, ::testing::Values(0u, 4u, 8u, 12u));
 
+// Every command, with amounts that round up, overflow, underflow or are denormal, acts
+// on the world and prints exactly as when the host thread is in the host state.
+class CommandsInState : public PluginTest, public ::testing::WithParamInterface<std::string> {
+ protected:
+  // What each line printed and what it had the world do, one entry a line.
+  std::vector<Lines> Run_In(const std::string& fpu) {
+    standin::ServerOptions options;
+    options.world = standin::StartingWorld::Players;
+    options.fpu = fpu;
+    Boot(options);
+    std::vector<Lines> effects;
+    for (const KnownCommand& command : Known_Commands) {
+      for (const char* text : {"1 50", "2 0.1", "3 -0.3", "4 1e40", "1 -1e40", "2 2.5e-45",
+                               "3 -1e-46", "2147483648 1e40 1e-50", "-2 -1e3 x",
+                               "4 16777217.000001 3.3 -7.25", "1 0.1 1e40 1.4e-45"}) {
+        Lines effect = Type(std::string(command.name) + " " + text);
+        for (const std::string& action : Actions()) effect.push_back(action);
+        effects.push_back(effect);
+      }
+      server_->Execute_Line("reset");
+    }
+    Finish();
+    return effects;
+  }
+};
+
+TEST_P(CommandsInState, EveryCommandActsAndPrintsAsInTheHostState) {
+  const std::vector<Lines> host = Run_In("host");
+  const std::vector<Lines> here = Run_In(GetParam());
+  ASSERT_EQ(here.size(), host.size());
+  std::size_t differing = 0;
+  for (std::size_t i = 0; i < here.size(); ++i) {
+    if (here[i] == host[i]) continue;
+    if (++differing <= 5)
+      ADD_FAILURE() << ::testing::PrintToString(here[i]) << "\nin the host state\n"
+                    << ::testing::PrintToString(host[i]);
+  }
+  EXPECT_EQ(differing, 0u) << "lines whose effects differ from the host state's";
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFpuState, CommandsInState, ::testing::ValuesIn(Fpu_State_Names()),
+                         Fpu_State_Test_Name);
+
 }  // namespace
 }  // namespace quillon_test

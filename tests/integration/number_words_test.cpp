@@ -2,7 +2,9 @@
 // floats the host receives (by their bits) and the players an id reaches. The same in
 // every build of the plug-in and whatever C runtime locale another module of the
 // server set: the commands read numbers themselves.
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -88,6 +90,79 @@ TEST_F(NumberWords, AGermanLocaleInTheProcessChangesNothing) {
   server_->Execute_Line("setpoints 1 0.75");
   EXPECT_EQ(server_->Console().Printed().back(), "Havoc's points has been set to 0.750000.\n");
 }
+
+// The host thread's floating-point state changes nothing either: each line gives the
+// host the nearest float, and the plug-in's lines and the players' listing are those
+// of the host state. The first float of each line's first action, by its bits.
+struct AmountLine {
+  const char* line;
+  const char* bits;
+};
+
+constexpr AmountLine Amount_Lines[] = {
+    {"givepoints 1 0.1", "0x3DCCCCCD"},  // rounds up: toward zero would give ...CC
+    {"givepoints 1 -0.3", "0xBE99999A"},
+    {"givepoints 1 16777217.000001", "0x4B800001"},
+    {"refund 2 1.4e-45", "0x00000001"},  // the smallest denormal, rounded up from 0.999
+    {"refund 2 2.5e-45", "0x00000002"},
+    {"refund 3 -1e-40", "0x800116C2"},
+    {"refund 3 -0", "0x80000000"},
+    {"refund 3 -1e-46", "0x80000000"},  // underflows to a zero of the sign typed
+    {"setpoints 4 3.4028235e38", "0x7F7FFFFF"},
+    {"setcredits 4 -0.3", "0xBE99999A"},
+    {"teleport 4 0.1 -1e-40 -0", "0x3DCCCCCD"},
+    // Beyond the float range: an infinity, where the x87 flags an overflow.
+    {"givepoints 1 1e40", "0x7F800000"},
+    {"givepoints 2 -1e40", "0xFF800000"},
+    {"setcredits 3 1e39", "0x7F800000"},
+    {"teleport 3 1e40 -1e40 3.4028236e38", "0x7F800000"},
+};
+
+class NumberWordsInState : public PluginTest, public ::testing::WithParamInterface<std::string> {
+ protected:
+  struct Session {
+    Lines bits;     // per line of Amount_Lines
+    Lines printed;  // the plug-in's lines
+    Lines listing;  // the server's `players` after them
+  };
+
+  Session Run_In(const std::string& fpu) {
+    standin::ServerOptions options;
+    options.world = standin::StartingWorld::Players;
+    options.fpu = fpu;
+    Boot(options);
+    Session session;
+    const std::size_t first = server_->Console().Printed().size();
+    for (const AmountLine& amount : Amount_Lines) {
+      Type(amount.line);
+      const Lines actions = Actions();
+      const std::size_t open = actions.empty() ? std::string::npos : actions[0].find("[0x");
+      session.bits.push_back(open == std::string::npos ? "no float"
+                                                       : actions[0].substr(open + 1, 10));
+    }
+    session.printed = Printed_Since(*server_, first);
+    const std::size_t shown = server_->Operator_Lines().size();
+    server_->Execute_Line("players");
+    session.listing.assign(server_->Operator_Lines().begin() + static_cast<std::ptrdiff_t>(shown),
+                           server_->Operator_Lines().end());
+    Finish();
+    return session;
+  }
+};
+
+TEST_P(NumberWordsInState, HostsGetTheNearestFloatAndSeeWhatTheHostStateShows) {
+  const Session host = Run_In("host");
+  const Session here = Run_In(GetParam());
+  ASSERT_EQ(here.bits.size(), std::size(Amount_Lines));
+  for (std::size_t i = 0; i < here.bits.size(); ++i) {
+    EXPECT_EQ(here.bits[i], Amount_Lines[i].bits) << Amount_Lines[i].line;
+  }
+  EXPECT_EQ(here.printed, host.printed);
+  EXPECT_EQ(here.listing, host.listing);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFpuState, NumberWordsInState, ::testing::ValuesIn(Fpu_State_Names()),
+                         Fpu_State_Test_Name);
 
 }  // namespace
 }  // namespace quillon_test

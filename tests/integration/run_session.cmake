@@ -1,7 +1,12 @@
 # Runs quillon-standin with a scripted console session on its standard input and
-# compares everything it shows with the expected transcript.
-#   cmake -DSERVER=... -DPLUGIN=... [-DEMULATOR=wine] -DINPUT=... -DEXPECTED=... -P run_session.cmake
+# compares everything it shows with the expected transcript. FPU names the
+# floating-point state of the host's threads (default: the host's own).
+#   cmake -DSERVER=... -DPLUGIN=... [-DEMULATOR=wine] [-DFPU=NAME] -DINPUT=... -DEXPECTED=...
+#         -P run_session.cmake
 set(command ${SERVER} --build 0 --plugin ${PLUGIN})
+if(FPU)
+  list(APPEND command --fpu ${FPU})
+endif()
 if(EMULATOR)
   set(command ${EMULATOR} ${command})
 endif()

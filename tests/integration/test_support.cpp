@@ -1,5 +1,9 @@
 #include "tests/integration/test_support.h"
 
+#include <cstdlib>
+
+#include "standin/fpu_control.h"
+
 namespace quillon_test {
 
 namespace {
@@ -17,9 +21,34 @@ std::vector<std::string>& Neighbour_Modules() {
   return modules;
 }
 
+const std::string& Suite_Fpu_State() {
+  static const std::string state = [] {
+    const char* name = std::getenv("QUILLON_TEST_FPU");
+    return std::string(name != nullptr && *name != 0 ? name : "host");
+  }();
+  return state;
+}
+
+std::vector<std::string> Fpu_State_Names() {
+  std::vector<std::string> names;
+  for (const standin::NamedFpuState& named : standin::Host_Thread_States) {
+    names.push_back(named.name);
+  }
+  return names;
+}
+
+std::string Fpu_State_Test_Name(const ::testing::TestParamInfo<std::string>& info) {
+  std::string name = info.param;
+  for (char& c : name) {
+    if (c == '-') c = '_';
+  }
+  return name;
+}
+
 standin::Server& PluginTest::Load_Only(standin::ServerOptions options) {
   Finish();
   for (const std::string& neighbour : Neighbour_Modules()) options.preload.push_back(neighbour);
+  if (options.fpu == "host") options.fpu = Suite_Fpu_State();
   server_ = std::make_unique<standin::Server>(std::move(options));
   if (!server_->Load_Module(Plugin_Path())) {
     ADD_FAILURE() << "the stand-in could not load " << Plugin_Path() << ": " << server_->Error();

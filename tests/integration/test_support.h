@@ -21,6 +21,15 @@ void Set_Plugin_Path(const std::string& path);
 // Modules of other plug-ins every server loads before ours (`--preload PATH`).
 std::vector<std::string>& Neighbour_Modules();
 
+// The host threads' floating-point state of every server a test boots without naming
+// another: the environment variable QUILLON_TEST_FPU, or "host".
+const std::string& Suite_Fpu_State();
+
+// The names of the host thread states (standin/fpu_control.h), for tests run in each,
+// and the test name of each (letters, digits and underscores).
+std::vector<std::string> Fpu_State_Names();
+std::string Fpu_State_Test_Name(const ::testing::TestParamInfo<std::string>& info);
+
 using Lines = std::vector<std::string>;
 
 constexpr const char* Injected_Line = "Console commands injected.\n";
@@ -34,6 +43,7 @@ class PluginTest : public ::testing::Test {
   void TearDown() override { Finish(); }
 
   // Shuts down any running server first. Fails the test if the plug-in cannot load.
+  // Options that keep the "host" state get the suite's (Suite_Fpu_State).
   standin::Server& Boot(standin::ServerOptions options = {});
   // Loads the module and runs its entry, without the loader sequence.
   standin::Server& Load_Only(standin::ServerOptions options = {});

@@ -14,12 +14,16 @@ unsigned Array_Allocation_Count = 0;
 // The host has one allocation function for both forms; a function of its own for the
 // array entry tells the plug-in's two entries apart.
 STANDIN_HOST_ENTRY void* HOST_CDECL Allocate_Array(std::uint32_t bytes) {
+  const standin::StandinFpuScope own_fpu;
   ++Array_Allocation_Count;
   standin::HostContext* host = standin::Active_Host();
   return host == nullptr ? nullptr : host->heap->Allocate(bytes);
 }
 
-STANDIN_HOST_ENTRY int HOST_CDECL Print_Nothing(const char*, ...) { return 0; }
+STANDIN_HOST_ENTRY int HOST_CDECL Print_Nothing(const char*, ...) {
+  const standin::StandinFpuScope own_fpu;
+  return 0;
+}
 
 void Bind_Engine_Functions() {
   plugin_state::Set_Entry("Find_Player", standin::world::Find_Player_Function());

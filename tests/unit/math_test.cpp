@@ -74,41 +74,6 @@ constexpr standin::NamedFpuState Extended_State = {
 const standin::NamedFpuState* calling_state = &standin::Host_Thread_States[0];
 standin::FpuState test_state = standin::Current_Fpu_State();
 
-// Flags set before every slot call, which the slot must leave set: precision and
-// denormal, masked in every host thread state, so that setting them traps nothing.
-constexpr std::uint16_t Preset_X87_Flags = x87::Precision | x87::Denormal;
-constexpr std::uint32_t Sse_Denormal_Flag = 0x02;
-constexpr std::uint32_t Preset_Sse_Flags = sse::Precision_Flag | Sse_Denormal_Flag;
-constexpr std::uint16_t X87_Error_Summary = 0x80;
-
-// fnstenv's image in 32-bit protected mode; only the low 16 bits of each word count.
-struct X87Environment {
-  std::uint32_t control, status, tags, pointers[4];
-};
-
-// The calling state with the preset flags set in the x87 status word and in MXCSR.
-void Enter_Calling_State() {
-  const standin::FpuState state = calling_state->state;
-  standin::Set_Fpu_State(state);
-  X87Environment environment;
-  __asm__ __volatile__("fnstenv %0" : "=m"(environment));
-  environment.control = state.x87_control;  // fnstenv masked every exception
-  environment.status |= Preset_X87_Flags;
-  __asm__ __volatile__("fldenv %0" : : "m"(environment));
-  standin::Set_Mxcsr(state.mxcsr | Preset_Sse_Flags);
-}
-
-struct Observed {
-  std::uint16_t control;
-  std::uint16_t status;
-  std::uint32_t mxcsr;
-};
-
-// None of these waits, so a flag left pending under a trap is read, not raised.
-Observed Observe_State() {
-  return {standin::Fpu_Control(), standin::Fpu_Status(), standin::Mxcsr()};
-}
-
 // A thread at 53 or 64 bits, rounding to nearest, every exception masked, computes
 // the plain slots' results directly; in any other x87 state the slot has to change
 // it, and then gives the status word back exactly.
@@ -128,23 +93,25 @@ bool Packed_Slots_Change_Mxcsr(std::uint32_t mxcsr) {
 // not compute with is left exactly alone (the plain tables never touch MXCSR, the
 // packed one never the x87 unit), and the one it computes with exactly as well when
 // the slot had to change its state.
-void Expect_State_Given_Back(const Observed& after, bool packed) {
+void Expect_State_Given_Back(const standin::FpuAfterCall& after, bool packed) {
   const standin::FpuState state = calling_state->state;
-  const std::uint16_t x87_flags = after.status & x87::Exceptions;
+  const std::uint16_t preset_x87 = standin::Preset_X87_Flags(state);
+  const std::uint32_t preset_sse = standin::Preset_Sse_Flags(state);
+  const std::uint16_t x87_flags = after.x87_status & x87::Exceptions;
   const std::uint32_t sse_flags = after.mxcsr & sse::Flags;
   const std::uint32_t sse_masks = (state.mxcsr & sse::Masks) >> 7;
-  EXPECT_EQ(state.x87_control, after.control) << "x87 control word";
+  EXPECT_EQ(state.x87_control, after.x87_control) << "x87 control word";
   EXPECT_EQ(state.mxcsr & ~sse::Flags, after.mxcsr & ~sse::Flags) << "MXCSR";
-  EXPECT_EQ(Preset_X87_Flags, x87_flags & Preset_X87_Flags) << "x87 flags set before the call";
-  EXPECT_EQ(Preset_Sse_Flags, sse_flags & Preset_Sse_Flags) << "MXCSR flags set before the call";
+  EXPECT_EQ(preset_x87, x87_flags & preset_x87) << "x87 flags set before the call";
+  EXPECT_EQ(preset_sse, sse_flags & preset_sse) << "MXCSR flags set before the call";
   EXPECT_EQ(0, x87_flags & ~state.x87_control) << "x87 flag pending under an unmasked trap";
-  EXPECT_EQ(0, after.status & X87_Error_Summary) << "x87 exception pending";
+  EXPECT_EQ(0, after.x87_status & x87::Error_Summary) << "x87 exception pending";
   EXPECT_EQ(0u, sse_flags & ~sse_masks) << "MXCSR flag under an unmasked trap";
   if (packed || Plain_Slots_Change_X87(state.x87_control)) {
-    EXPECT_EQ(Preset_X87_Flags, x87_flags) << "x87 status flags";
+    EXPECT_EQ(preset_x87, x87_flags) << "x87 status flags";
   }
   if (!packed || Packed_Slots_Change_Mxcsr(state.mxcsr)) {
-    EXPECT_EQ(state.mxcsr | Preset_Sse_Flags, after.mxcsr) << "MXCSR";
+    EXPECT_EQ(state.mxcsr | preset_sse, after.mxcsr) << "MXCSR";
   }
 }
 
@@ -157,16 +124,15 @@ bool Is_Packed(const void* table) {
   }
 }
 
-// `call`, one call of a slot by host code, made in the calling state; the state is
-// checked as the slot left it and the program's own put back.
+// `call`, one call of a slot by host code on a host thread in the calling state; the
+// state is checked as the slot left it (the stand-in puts the program's own back).
 template <typename V, typename Call>
 std::int32_t In_Calling_State(const void* table, Call call) {
-  Enter_Calling_State();
-  const std::int32_t error = call();
-  const Observed after = Observe_State();
-  standin::Set_Fpu_State(test_state);
-  Expect_State_Given_Back(after, Is_Packed<V>(table));
-  return error;
+  const standin::HostThread thread{standin::Host_Stack_Skew, calling_state->state};
+  const standin::HostCodeRun run = call(thread);
+  EXPECT_EQ(run.fpu_fault, "");
+  Expect_State_Given_Back(run.fpu_after, Is_Packed<V>(table));
+  return run.stack_error;
 }
 
 bool Unmasks_A_Trap(const standin::FpuState& state) {
@@ -217,8 +183,11 @@ V Call(const void* table, unsigned slot, const V& a, const V& b = {}, const floa
        V out = {}) {
   SCOPED_TRACE(::testing::Message() << "slot " << slot);
   void* const* const dispatch = Table_Entries(table);
-  EXPECT_EQ(0, In_Calling_State<V>(
-                   table, [&] { return standin::Call_Math_Slot(table, slot, a, b, s, out); }))
+  EXPECT_EQ(0, In_Calling_State<V>(table,
+                                   [&](const standin::HostThread& thread) {
+                                     return standin::Call_Math_Slot(table, slot, a, b, s, out,
+                                                                    thread);
+                                   }))
       << "slot " << slot;
   EXPECT_EQ(dispatch, Table_Entries(table)) << "slot " << slot << " wrote over its table";
   return out;
@@ -252,8 +221,8 @@ std::vector<Operation> Operations() {
 template <typename V>
 void Out_Form(const void* table, const Operation& operation, const V& a, const V& b, V& out) {
   SCOPED_TRACE(::testing::Message() << "slot " << operation.out_slot);
-  EXPECT_EQ(0, In_Calling_State<V>(table, [&] {
-              return standin::Call_Math_Slot(table, operation.out_slot, a, b, b.y, out);
+  EXPECT_EQ(0, In_Calling_State<V>(table, [&](const standin::HostThread& thread) {
+              return standin::Call_Math_Slot(table, operation.out_slot, a, b, b.y, out, thread);
             }));
 }
 
@@ -354,9 +323,9 @@ TEST_P(Vector4TableTest, EverySlotWorksOnAFourByteAlignedStack) {
       for (unsigned skew : {0u, 4u, 8u, 12u}) {
         SCOPED_TRACE(::testing::Message() << "slot " << slot << ", " << skew << " bytes off");
         Vector4 out = {};
-        EXPECT_EQ(0, In_Calling_State<Vector4>(table(), [&] {
-                    return standin::Run_Host_Code(&Host_Call_Vector4_Slot, skew, table(), slot,
-                                                  &a.x, &b.x, &b.y, &out.x);
+        EXPECT_EQ(0, In_Calling_State<Vector4>(table(), [&](const standin::HostThread& thread) {
+                    return standin::Run_Host_Code(&Host_Call_Vector4_Slot, {skew, thread.fpu},
+                                                  table(), slot, &a.x, &b.x, &b.y, &out.x);
                   }));
         if (skew == 0) expected = out;
         EXPECT_TRUE(Same(expected, out));
