@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "standin/host_entry.h"
+#include "standin/host_thread_fpu.h"
 #include "standin/plugin_module.h"
 #include "standin/preload_module.h"
 #include "standin/windows_api.h"
@@ -12,6 +13,7 @@ namespace standin {
 namespace {
 
 STANDIN_HOST_ENTRY FARPROC WINAPI Recording_Get_Proc_Address(HMODULE module, LPCSTR name) {
+  const StandinFpuScope own_fpu;
   bool handled = false;
   const void* result = windows_api::Get_Proc_Address(module, name, &handled);
   if (handled) return reinterpret_cast<FARPROC>(const_cast<void*>(result));
@@ -23,6 +25,7 @@ STANDIN_HOST_ENTRY FARPROC WINAPI Recording_Get_Proc_Address(HMODULE module, LPC
 
 STANDIN_HOST_ENTRY int WINAPI Recording_Message_Box(HWND owner, LPCSTR text, LPCSTR caption,
                                                     UINT style) {
+  const StandinFpuScope own_fpu;
   return windows_api::Message_Box(owner, text, caption, style);
 }
 

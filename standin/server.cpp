@@ -125,7 +125,10 @@ bool Server::Boot(const std::string& plugin_path) {
 void Server::Shutdown() {
   if (!active_) return;
   if (module_.Loaded()) exports_.Plugin_Unload();
+  // The system loader runs the module's detach code on the host thread that releases it.
+  HostThreadFpu releasing(thread_.fpu);
   module_.Unload();
+  Check_Fpu("releasing the module", releasing.Finish());
   for (void* command : commands_.Commands()) Delete_Command(command, 1);
   commands_.Drop_All();
   version_report_.Release_Strings(&heap_);
