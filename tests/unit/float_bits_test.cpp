@@ -11,34 +11,16 @@
 #include <limits>
 #include <random>
 
+#include "tests/unit/bit_patterns.h"
+
 namespace {
 
 using commands::Double_Bits_Of_Float;
 using commands::Nearest_Float_Bits;
 
-std::uint64_t Bits(double value) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
-
-std::uint32_t Bits(float value) {
-  std::uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
-
-double Double_Of(std::uint64_t bits) {
-  double value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
-
-float Float_Of(std::uint32_t bits) {
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
+using quillon_test::Bits;
+using quillon_test::Double_Of;
+using quillon_test::Float_Of;
 
 // What the FPU makes of the double; volatile so that the compiler leaves it to the FPU.
 std::uint32_t Hardware_Narrowed(std::uint64_t bits) {

@@ -14,36 +14,20 @@
 #include <random>
 #include <string>
 
+#include "tests/unit/bit_patterns.h"
+
 namespace {
 
 using commands::Read_Id;
 
-std::uint64_t Bits(double value) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
-
-std::uint32_t Bits(float value) {
-  std::uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
+using quillon_test::Bits;
+using quillon_test::Double_Of;
+using quillon_test::Float_Of;
 
 // The readings as values, for comparing with the C library's.
-double Read_Decimal(const char* text) {
-  const std::uint64_t bits = commands::Read_Decimal_Bits(text);
-  double value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
+double Read_Decimal(const char* text) { return Double_Of(commands::Read_Decimal_Bits(text)); }
 
-float Read_Amount(const char* text) {
-  const std::uint32_t bits = commands::Read_Amount(text).bits;
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
+float Read_Amount(const char* text) { return Float_Of(commands::Read_Amount(text).bits); }
 
 // 5^k in decimal digits: 2^-k is 5^k / 10^k, so it gives exact midpoints of doubles.
 std::string Power_Of_Five(unsigned k) {
