@@ -65,13 +65,26 @@ release: dll
 	tests/binary/check_version_resource.sh dist/quillon.dll "$$(head -n 1 VERSION)"
 	python3 scripts/make_release.py --source . --dll dist/quillon.dll --out dist
 
+# make run and make run-native build quietly, so the first lines on the screen are the
+# loader's: the build's output goes to a log under build/, one line shows while it works
+# (none when it is up to date), and the whole log is shown only when it fails.
+ifneq ($(filter run run-native,$(MAKECMDGOALS)),)
+MAKEFLAGS += --no-print-directory
+endif
+QUIET_BUILD := scripts/quiet_build.sh
+
 # The real DLL in the Windows stand-in server, under Wine. BUILD=0|1|4|none picks the host build.
-run: dll
-	wine $(WINDOWS_DIR)/standin/quillon-standin.exe --build $(BUILD) --plugin dist/quillon.dll
+# Wine's first start, which prepares its prefix, is part of the quiet build.
+run:
+	@$(QUIET_BUILD) build/run-build.log "Building the DLL and the stand-in server..." \
+	  sh -c '$(MAKE) --no-print-directory dll && { [ -d "$$WINEPREFIX" ] || wineboot --init; }'
+	@wine $(WINDOWS_DIR)/standin/quillon-standin.exe --build $(BUILD) --plugin dist/quillon.dll
 
 # The same server and plug-in, built natively for Linux i386.
-run-native: linux
-	$(LINUX_DIR)/standin/quillon-standin --build $(BUILD) --plugin $(LINUX_DIR)/plugin/libquillon.so
+run-native:
+	@$(QUIET_BUILD) build/run-native-build.log "Building the plug-in and the stand-in server..." \
+	  $(MAKE) --no-print-directory linux
+	@$(LINUX_DIR)/standin/quillon-standin --build $(BUILD) --plugin $(LINUX_DIR)/plugin/libquillon.so
 
 test: test-linux test-windows test-differential test-sanitize test-fuzz
 

@@ -212,6 +212,33 @@ std::string Utf16_To_Utf8(const char16_t* text) {
   return out;
 }
 
+std::size_t Text_Columns(const std::string& utf8) {
+  std::size_t characters = 0;
+  for (const char c : utf8) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return characters;
+}
+
+std::size_t Console_Width(const char* columns_variable, std::size_t console_columns) {
+  // More digits than any console is wide are no width either.
+  constexpr std::size_t Most_Digits = 5;
+  std::size_t width = 0;
+  const std::size_t digits = columns_variable == nullptr ? 0 : std::strlen(columns_variable);
+  if (digits > 0 && digits <= Most_Digits &&
+      std::strspn(columns_variable, "0123456789") == digits) {
+    for (const char* at = columns_variable; *at != 0; ++at) width = width * 10 + (*at - '0');
+  }
+  if (width == 0) width = console_columns;
+  return width < Narrowest_Console ? Narrowest_Console : width;
+}
+
+std::string Indented_Help(const std::string& help, std::size_t width) {
+  constexpr std::size_t Indent = 2;
+  const std::size_t end = help.find_last_not_of("\r\n") + 1;
+  const std::size_t shown = Text_Columns(help.substr(0, end));
+  const std::size_t room = shown < width ? width - shown : 0;
+  return std::string(room < Indent ? room : Indent, ' ') + help;
+}
+
 std::string Format_Console_Text(const char* format, va_list arguments) {
   std::string out;
   if (format == nullptr) return out;

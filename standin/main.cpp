@@ -4,12 +4,14 @@
 //                   [--dirty-booleans] [--preload PATH]... [--locale NAME] [--exact]
 //                   [--fpu NAME]
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "standin/c_runtime_locale.h"
+#include "standin/console_format.h"
 #include "standin/server.h"
 
 #ifdef _WIN32
@@ -18,6 +20,7 @@
 #include <windows.h>
 #define isatty _isatty
 #else
+#include <sys/ioctl.h>
 #include <unistd.h>
 #endif
 
@@ -104,6 +107,21 @@ bool Show_On_Console(const std::string& text) {
 bool Show_On_Console(const std::string&) { return false; }
 #endif
 
+// The columns the console on standard output shows; 0 when it is no console or does
+// not say.
+std::size_t Console_Columns() {
+#ifdef _WIN32
+  CONSOLE_SCREEN_BUFFER_INFO screen{};
+  if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &screen)) return 0;
+  const int columns = screen.srWindow.Right - screen.srWindow.Left + 1;
+  return columns > 0 ? static_cast<std::size_t>(columns) : 0;
+#else
+  winsize size{};
+  if (isatty(1) == 0 || ioctl(1, TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
+#endif
+}
+
 // Console lines are bytes: no end-of-file byte, no line-end translation on the way in
 // or out (a script's lines may hold any byte but NUL and line ends).
 void Use_Bytes_As_They_Are() {
@@ -167,6 +185,7 @@ int main(int count, char** words) {
     return 2;
   }
   line.options.echo = Show;
+  line.options.console_width = standin::Console_Width(std::getenv("COLUMNS"), Console_Columns());
   Use_Bytes_As_They_Are();
   standin::Server server(line.options);
   if (!server.Boot(line.plugin)) {

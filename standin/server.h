@@ -4,6 +4,7 @@
 // process, because the host's addresses are fixed.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -48,7 +49,8 @@ struct ServerOptions {
   bool dirty_booleans = false;  // yes/no answers with garbage above AL (see world_functions.h)
   std::function<void(const std::string&)> echo;  // operator output, as it happens
   std::vector<std::string> preload;              // modules of other plug-ins, loaded before ours
-  bool exact_listing = false;  // `players` lists floats by their bits (standin/exact_listing.h)
+  bool exact_listing = false;      // `players` lists floats by their bits (standin/exact_listing.h)
+  std::size_t console_width = 80;  // columns `help` and `players` lay their lines out for
   // The floating-point state the host's threads call the plug-in in, by its name in
   // standin/fpu_control.h (Host_Thread_States).
   std::string fpu = "host";

@@ -2,6 +2,7 @@
 // it and one separating space goes to the command's Activate.
 #include <cctype>
 
+#include "standin/console_format.h"
 #include "standin/exact_listing.h"
 #include "standin/server.h"
 #include "standin/world/player_listing.h"
@@ -50,10 +51,10 @@ void Server::Print_Help() {
   Say("Plug-in commands:\n");
   for (void* command : commands_.Commands()) {
     const char* help = Command_Text(command, command_slot::Get_Help);
-    Say(std::string("  ") + (help != nullptr ? help : "\n"));
+    Say(Indented_Help(help != nullptr ? help : "\n", options_.console_width));
   }
   Say("Server commands:\n");
-  for (const OwnCommand& own : Own_Commands) Say(std::string("  ") + own.help);
+  for (const OwnCommand& own : Own_Commands) Say(Indented_Help(own.help, options_.console_width));
 }
 
 void Server::Execute_Line(const std::string& line) {
@@ -89,9 +90,9 @@ void Server::Show_Heap_Damage() {
 }
 
 void Server::List_Players() {
-  const std::vector<std::string> lines = options_.exact_listing
-                                             ? Exact_Listing(world_.Players())
-                                             : world::List_Players(world_.Players());
+  const std::vector<std::string> lines =
+      options_.exact_listing ? Exact_Listing(world_.Players())
+                             : world::List_Players(world_.Players(), options_.console_width);
   for (const std::string& line : lines) Say(line + "\n");
 }
 

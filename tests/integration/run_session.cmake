@@ -10,6 +10,8 @@ endif()
 if(EMULATOR)
   set(command ${EMULATOR} ${command})
 endif()
+# The transcript is the one for a console that tells no width: 80 columns.
+unset(ENV{COLUMNS})
 execute_process(COMMAND ${command}
   INPUT_FILE ${INPUT}
   OUTPUT_VARIABLE shown
