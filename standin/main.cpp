@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "standin/c_runtime_locale.h"
+#include "standin/platform/c_runtime_locale.h"
 #include "standin/server.h"
 
 #ifdef _WIN32

@@ -2,8 +2,8 @@
 // it and one separating space goes to the command's Activate.
 #include <cctype>
 
-#include "standin/exact_listing.h"
 #include "standin/server.h"
+#include "standin/world/exact_listing.h"
 #include "standin/world/player_listing.h"
 
 namespace standin {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "standin/console_format.h"
+#include "standin/console/console_format.h"
 
 namespace standin::world {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "standin/host_entry.h"
 #include "standin/msvc_host/host_abi.h"
+#include "standin/platform/host_entry.h"
 #include "standin/world/world.h"
 #include "standin/world/world_layout.h"
 
