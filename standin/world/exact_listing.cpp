@@ -1,25 +1,16 @@
 #include "standin/world/exact_listing.h"
 
-#include <cstdint>
-#include <cstring>
-
 #include "standin/console/console_format.h"
+#include "standin/world/float_bits.h"
 
 namespace standin {
 
 namespace {
 
-std::string Bits(float value) {
-  std::uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  static const char digits[] = "0123456789ABCDEF";
-  std::string text = "0x";
-  for (int shift = 28; shift >= 0; shift -= 4) text.push_back(digits[(bits >> shift) & 0xF]);
-  return text;
-}
+using world::Float_Bits;
 
 std::string Position_Text(const world::Position& position) {
-  return Bits(position.x) + "," + Bits(position.y) + "," + Bits(position.z);
+  return Float_Bits(position.x) + "," + Float_Bits(position.y) + "," + Float_Bits(position.z);
 }
 
 const char* Life_Text(world::Life life) {
@@ -41,7 +32,7 @@ std::string Seat_Text(const world::Player& player) {
 
 std::string Player_Line(const world::Player& player) {
   return "player " + std::to_string(player.id) + " " + Utf16_To_Utf8(player.name.c_str()) +
-         " points=" + Bits(player.points) + " credits=" + Bits(player.credits) +
+         " points=" + Float_Bits(player.points) + " credits=" + Float_Bits(player.credits) +
          " position=" + Position_Text(player.position) + " frozen=" + (player.frozen ? "1" : "0") +
          " flying=" + (player.flying ? "1" : "0") + " preset=" + player.preset + " " +
          Seat_Text(player) + " " + Life_Text(player.life);
