@@ -21,7 +21,7 @@
 #include "bench/straight_loop.h"
 #include "bench/unguarded_tables.h"
 #include "math/vector_math.h"
-#include "standin/fpu_control.h"
+#include "standin/platform/fpu_control.h"
 
 using math::_Vector3MathFunctions;
 using math::_Vector4MathFunctions;

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "fuzz/expected_output.h"
-#include "standin/console_format.h"
+#include "standin/console/console_format.h"
 #include "standin/server.h"
 #include "standin/world/world.h"
 

@@ -1,10 +1,10 @@
 #include "standin/server.h"
 
-#include "standin/fpu_control.h"
-#include "standin/host_functions.h"
-#include "standin/host_thread_fpu.h"
+#include "standin/image/host_functions.h"
+#include "standin/loader/preload_module.h"
 #include "standin/msvc_host/host_abi.h"
-#include "standin/preload_module.h"
+#include "standin/platform/fpu_control.h"
+#include "standin/platform/host_thread_fpu.h"
 #include "standin/world/world.h"
 #include "standin/world/world_functions.h"
 

@@ -10,22 +10,22 @@
 #include <string>
 #include <vector>
 
-#include "standin/command_caller.h"
-#include "standin/console_command_list.h"
-#include "standin/console_log.h"
-#include "standin/extension_library.h"
-#include "standin/host_console.h"
-#include "standin/host_context.h"
-#include "standin/host_heap.h"
-#include "standin/host_image.h"
-#include "standin/host_layout.h"
-#include "standin/host_world.h"
-#include "standin/loader_record.h"
-#include "standin/loader_traps.h"
-#include "standin/plugin_exports.h"
-#include "standin/plugin_module.h"
-#include "standin/script_table.h"
-#include "standin/windows_api.h"
+#include "standin/console/console_log.h"
+#include "standin/console/host_console.h"
+#include "standin/heap/host_heap.h"
+#include "standin/image/console_command_list.h"
+#include "standin/image/host_context.h"
+#include "standin/image/host_image.h"
+#include "standin/image/host_layout.h"
+#include "standin/image/host_world.h"
+#include "standin/loader/loader_record.h"
+#include "standin/loader/loader_traps.h"
+#include "standin/loader/plugin_exports.h"
+#include "standin/loader/plugin_module.h"
+#include "standin/loader/windows_api.h"
+#include "standin/platform/command_caller.h"
+#include "standin/scripts/extension_library.h"
+#include "standin/scripts/script_table.h"
 
 namespace standin {
 
@@ -49,10 +49,10 @@ struct ServerOptions {
   bool dirty_booleans = false;  // yes/no answers with garbage above AL (see world_functions.h)
   std::function<void(const std::string&)> echo;  // operator output, as it happens
   std::vector<std::string> preload;              // modules of other plug-ins, loaded before ours
-  bool exact_listing = false;      // `players` lists floats by their bits (standin/exact_listing.h)
+  bool exact_listing = false;      // `players` lists floats by their bits (world/exact_listing.h)
   std::size_t console_width = 80;  // columns `help` and `players` lay their lines out for
   // The floating-point state the host's threads call the plug-in in, by its name in
-  // standin/fpu_control.h (Host_Thread_States).
+  // standin/platform/fpu_control.h (Host_Thread_States).
   std::string fpu = "host";
   bool look_while_adding = false;  // the console list calls each command as it adds it
 };

@@ -2,9 +2,9 @@
 // it and one separating space goes to the command's Activate.
 #include <cctype>
 
-#include "standin/console_format.h"
-#include "standin/exact_listing.h"
+#include "standin/console/console_format.h"
 #include "standin/server.h"
+#include "standin/world/exact_listing.h"
 #include "standin/world/player_listing.h"
 
 namespace standin {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdarg>
 
-#include "standin/console_format.h"
+#include "standin/console/console_format.h"
 
 namespace standin::world {
 

@@ -1,11 +1,11 @@
 #include "standin/world/world_functions.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
-#include "standin/host_entry.h"
 #include "standin/msvc_host/host_abi.h"
+#include "standin/platform/host_entry.h"
+#include "standin/world/float_bits.h"
 #include "standin/world/world.h"
 #include "standin/world/world_layout.h"
 
@@ -15,11 +15,9 @@ namespace {
 
 // Floats go into the log with their exact bits, so a test sees what the host received.
 std::string Float_Text(float value) {
-  std::uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  char text[48];
-  std::snprintf(text, sizeof text, "%g [0x%08X]", static_cast<double>(value), bits);
-  return text;
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+  return std::string(text) + " [" + Float_Bits(value) + "]";
 }
 
 // The call's text is only built when the world keeps a log.

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "standin/preload_module.h"
+#include "standin/loader/preload_module.h"
 #include "tests/integration/test_support.h"
 
 namespace quillon_test {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "standin/host_heap.h"
+#include "standin/heap/host_heap.h"
 #include "tests/integration/test_support.h"
 
 #if defined(__SANITIZE_ADDRESS__)

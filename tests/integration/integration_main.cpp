@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "standin/host_heap.h"
+#include "standin/heap/host_heap.h"
 #include "tests/integration/test_support.h"
 
 int main(int count, char** words) {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "standin/command_caller.h"
-#include "standin/math_table_caller.h"
+#include "standin/loader/math_table_caller.h"
+#include "standin/platform/command_caller.h"
 #include "test_support.h"
 
 namespace quillon_test {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "standin/c_runtime_locale.h"
+#include "standin/platform/c_runtime_locale.h"
 #include "tests/integration/test_support.h"
 
 namespace quillon_test {

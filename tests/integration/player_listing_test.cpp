@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "standin/c_runtime_locale.h"
-#include "standin/console_format.h"
+#include "standin/console/console_format.h"
+#include "standin/platform/c_runtime_locale.h"
 #include "standin/world/world.h"
 
 namespace quillon_test {

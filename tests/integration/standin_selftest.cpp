@@ -10,13 +10,13 @@
 #include <limits>
 #include <utility>
 
-#include "standin/command_caller.h"
-#include "standin/console_format.h"
-#include "standin/fpu_control.h"
-#include "standin/host_entry.h"
-#include "standin/host_heap.h"
-#include "standin/host_thread_fpu.h"
+#include "standin/console/console_format.h"
+#include "standin/heap/host_heap.h"
 #include "standin/msvc_host/host_abi.h"
+#include "standin/platform/command_caller.h"
+#include "standin/platform/fpu_control.h"
+#include "standin/platform/host_entry.h"
+#include "standin/platform/host_thread_fpu.h"
 #include "standin/server.h"
 #include "standin/world/world.h"
 #include "standin/world/world_functions.h"

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "standin/fpu_control.h"
+#include "standin/platform/fpu_control.h"
 
 namespace quillon_test {
 

@@ -25,7 +25,7 @@ std::vector<std::string>& Neighbour_Modules();
 // another: the environment variable QUILLON_TEST_FPU, or "host".
 const std::string& Suite_Fpu_State();
 
-// The names of the host thread states (standin/fpu_control.h), for tests run in each,
+// The names of the host thread states (standin/platform/fpu_control.h), for tests run in each,
 // and the test name of each (letters, digits and underscores).
 std::vector<std::string> Fpu_State_Names();
 std::string Fpu_State_Test_Name(const ::testing::TestParamInfo<std::string>& info);

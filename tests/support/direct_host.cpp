@@ -1,7 +1,7 @@
 #include "tests/support/direct_host.h"
 
-#include "standin/host_entry.h"
-#include "standin/host_functions.h"
+#include "standin/image/host_functions.h"
+#include "standin/platform/host_entry.h"
 #include "standin/world/world_functions.h"
 #include "tests/support/plugin_state.h"
 

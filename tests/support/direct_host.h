@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "standin/console_command_list.h"
-#include "standin/console_log.h"
-#include "standin/extension_library.h"
-#include "standin/host_console.h"
-#include "standin/host_context.h"
-#include "standin/host_heap.h"
-#include "standin/script_table.h"
-#include "standin/windows_api.h"
+#include "standin/console/console_log.h"
+#include "standin/console/host_console.h"
+#include "standin/heap/host_heap.h"
+#include "standin/image/console_command_list.h"
+#include "standin/image/host_context.h"
+#include "standin/loader/windows_api.h"
+#include "standin/scripts/extension_library.h"
+#include "standin/scripts/script_table.h"
 #include "standin/world/world.h"
 
 namespace direct_host {

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "standin/host_layout.h"
+#include "standin/image/host_layout.h"
 
 namespace plugin_state {
 

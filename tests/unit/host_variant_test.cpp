@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "standin/host_layout.h"
+#include "standin/image/host_layout.h"
 #include "tests/support/plugin_state.h"
 
 namespace {

@@ -17,9 +17,9 @@
 
 #include "host/math_tables.h"
 #include "math/vector_math.h"
-#include "standin/command_caller.h"
-#include "standin/fpu_control.h"
-#include "standin/math_table_caller.h"
+#include "standin/loader/math_table_caller.h"
+#include "standin/platform/command_caller.h"
+#include "standin/platform/fpu_control.h"
 #include "tests/support/direct_host.h"
 
 namespace {
