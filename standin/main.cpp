@@ -208,9 +208,10 @@ int main(int count, char** words) {
   Show("\n");
   // The heap's own findings (guards, released blocks) end the session as a failure.
   const std::size_t damage = server.Heap().Errors().size();
+  // Two lines, so that a console of 80 columns shows each whole.
   std::fprintf(stderr,
                "quillon-standin: host heap checks: %llu of the whole heap, %llu of single "
-               "blocks; damage found: %zu\n",
+               "blocks\nquillon-standin: host heap damage found: %zu\n",
                static_cast<unsigned long long>(standin::HostHeap::Full_Checks()),
                static_cast<unsigned long long>(standin::HostHeap::Block_Checks()), damage);
   if (damage != 0) return 3;
