@@ -42,7 +42,50 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -q
-apt-get install -y -q --no-install-recommends "${missing[@]}"
+# A mirror caught mid-sync fails one index now and then ("File has unexpected size").
+# apt then mixes versions: a library's amd64 build from the suite whose i386 index did
+# download and its i386 build from the other cannot both be installed. So update is
+# tried three times, and if an index still fails, the install leaves out the sources
+# whose index failed (the main suites alone hold every package we need).
+update_log=$(mktemp)
+trap 'rm -rf "$update_log" "${partial_sources:-}"' EXIT
+update_package_lists() {
+  local attempt
+  for attempt in 1 2 3; do
+    apt-get update -q 2>&1 | tee "$update_log"
+    [ "${PIPESTATUS[0]}" -eq 0 ] && return 0
+    echo "apt-get update failed (attempt $attempt of 3)" >&2
+    sleep $((attempt * 5))
+  done
+  return 1
+}
+
+# The repository addresses (before /dists/) of every index apt could not fetch.
+failed_repositories() {
+  grep -o 'Failed to fetch [^ ]*/dists/' "$update_log" | sed 's|^Failed to fetch ||; s|/dists/$||' | sort -u
+}
+
+# Installs from the sources whose indexes all downloaded: the deb822 stanzas that
+# name a failed repository are left out of a private copy of the source list.
+install_without_failed_sources() {
+  partial_sources=$(mktemp -d)
+  local repositories
+  repositories=$(failed_repositories | paste -sd '|')
+  echo "installing without the sources whose index failed: $repositories" >&2
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -e "$f" ] || continue
+    awk -v failed="$repositories" 'BEGIN { RS = ""; ORS = "\n\n"; n = split(failed, r, "|") }
+      { for (i = 1; i <= n; i++) if (index($0, "URIs: " r[i])) next; print }' \
+      "$f" >"$partial_sources/$(basename "$f")"
+  done
+  apt-get -o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$partial_sources" \
+    install -y -q --no-install-recommends "${missing[@]}"
+}
+
+if update_package_lists; then
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+else
+  apt-get install -y -q --no-install-recommends "${missing[@]}" || install_without_failed_sources
+fi
 german_locale_missing && generate_german_locale
 exit 0
