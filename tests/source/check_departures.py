@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Every departure in docs/departures.md names the tests that hold it, and they exist.
 
-Each departure is a `###` section with a line that begins `- **Held by:**` and names
-one test or more in code spans:
+Each `###` section (a departure, or a behaviour kept as the contract says) has a line
+that begins `- **Held by:**` and names one test or more in code spans, on it and on
+the indented lines that follow it:
   `Suite.Name`   a GoogleTest test: TEST, TEST_F or TEST_P(Suite, Name) under tests/
   `Suite.*`      every test of that GoogleTest suite: at least one under tests/
   `ctest_name`   a CTest test: add_test(NAME ctest_name ...) in a CMake file of the tree
-The check fails on a departure without such a line and on a name that is not found.
+The check fails on a section without such a line and on a name that is not found.
 
   check_departures.py ROOT
 """
@@ -18,6 +19,7 @@ import sys
 SECTION = re.compile(r"^###\s+(.*)")
 HELD_BY = re.compile(r"^\s*[-*]\s+\*\*Held by:?\*\*:?(.*)")
 NAME = re.compile(r"`([^`]+)`")
+CONTINUATION = re.compile(r"^\s+[^-*\s]")
 SKIPPED_FOLDERS = {".git", "build", "dist"}
 
 
@@ -38,17 +40,23 @@ def read_all(paths):
 
 
 def departures(page):
-    """(heading, [test names]) per section; names None when it has no Held by line."""
-    sections = []
+    """(heading, [test names]) per section; names None when it has no Held by line. A
+    Held by line goes on over the indented lines that follow it."""
+    sections, in_held_by = [], False
     with open(page, encoding="utf-8") as source:
         for line in source:
             section = SECTION.match(line)
+            held = HELD_BY.match(line)
             if section:
                 sections.append([section.group(1).strip(), None])
-                continue
-            held = HELD_BY.match(line)
-            if held and sections:
+                in_held_by = False
+            elif held and sections:
                 sections[-1][1] = (sections[-1][1] or []) + NAME.findall(held.group(1))
+                in_held_by = True
+            elif in_held_by and CONTINUATION.match(line):
+                sections[-1][1] += NAME.findall(line)
+            else:
+                in_held_by = False
     return sections
 
 
@@ -87,7 +95,7 @@ def main(arguments):
         print(problem)
     if problems:
         sys.exit(f"FAIL: {len(problems)} problem(s) in docs/departures.md")
-    print(f"departures: {len(sections)} departures, each held by tests that exist ({names} names)")
+    print(f"departures: {len(sections)} sections, each held by tests that exist ({names} names)")
 
 
 if __name__ == "__main__":
