@@ -122,7 +122,8 @@ fuzz: deps $(FUZZ_DIR)/CMakeCache.txt
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target quillon_fuzz
 	$(SANITIZER_ENV) fuzz/run_fuzz.sh $(FUZZ_DIR)/fuzz $(FUZZ_SECONDS)
 
-# The source checks of test-linux: includes down the layers, formatting, cppcheck.
+# The source checks of test-linux: includes down the layers, formatting, cppcheck, the
+# links of README.md and docs/, the tests docs/departures.md names.
 lint: deps $(LINUX_DIR)/CMakeCache.txt
 	cmake -S . -B $(LINUX_DIR) >/dev/null
 	cd $(LINUX_DIR) && ctest --output-on-failure -L '^source$$'

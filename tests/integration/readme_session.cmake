@@ -1,9 +1,32 @@
-# The README shows an operator's session; it must be the transcript the session test
-# checks, not an older one.
-#   cmake -DREADME=... -DEXPECTED=... -P readme_session.cmake
+# The README shows a session at the stand-in's console: its first ```text block is a
+# transcript. The lines after the prompt ("> ") are typed into the server, and
+# everything the server shows must be that block, word for word.
+#   cmake -DREADME=... -DWORK=DIR -DSERVER=... -DPLUGIN=... [-DEMULATOR=wine]
+#         -P readme_session.cmake
 file(READ ${README} readme)
-file(READ ${EXPECTED} expected)
-string(FIND "${readme}" "```text\n${expected}```" at)
-if(at EQUAL -1)
-  message(FATAL_ERROR "README.md does not show the transcript in ${EXPECTED}")
+string(FIND "${readme}" "```text\n" start)
+if(start EQUAL -1)
+  message(FATAL_ERROR "README.md shows no ```text block with a session")
 endif()
+math(EXPR start "${start} + 8")
+string(SUBSTRING "${readme}" ${start} -1 rest)
+string(FIND "${rest}" "```" end)
+if(end EQUAL -1)
+  message(FATAL_ERROR "README.md's ```text block does not end")
+endif()
+string(SUBSTRING "${rest}" 0 ${end} transcript)
+string(REGEX MATCHALL "(^|\n)> [^\n]*" typed "${transcript}")
+if(NOT typed)
+  message(FATAL_ERROR "README.md's session types nothing after a prompt")
+endif()
+set(input "")
+foreach(line IN LISTS typed)
+  string(REGEX REPLACE "^\n?> " "" line "${line}")
+  string(APPEND input "${line}\n")
+endforeach()
+file(MAKE_DIRECTORY ${WORK})
+set(INPUT ${WORK}/readme_input.txt)
+set(EXPECTED ${WORK}/readme_transcript.txt)
+file(WRITE ${INPUT} "${input}")
+file(WRITE ${EXPECTED} "${transcript}")
+include(${CMAKE_CURRENT_LIST_DIR}/run_session.cmake)

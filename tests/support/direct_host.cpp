@@ -118,6 +118,8 @@ std::vector<std::string> BoundHost::Take_Actions() {
 
 void BoundHost::Clear_Extension_Slot(const char* name) { table_.Set_Slot(Slot_Of(name), nullptr); }
 
+void BoundHost::Clear_Slot(unsigned offset) { table_.Set_Slot(offset, nullptr); }
+
 void BoundHost::Bind_SSE_Flag(const volatile unsigned char* flag) {
   plugin_state::Set_Entry("Host_SSE_Flag", flag);
 }

@@ -58,6 +58,8 @@ class BoundHost {
   std::vector<std::string> Take_Actions();
   // As if the extension library had no function `name`: its script table slot is null.
   void Clear_Extension_Slot(const char* name);
+  // As if the host's own table held null at byte `offset`.
+  void Clear_Slot(unsigned offset);
   // The host's byte that says whether the processor has SSE.
   void Bind_SSE_Flag(const volatile unsigned char* flag);
 

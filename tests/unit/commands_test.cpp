@@ -9,6 +9,7 @@
 
 #include "commands/console_commands.h"
 #include "standin/world/world.h"
+#include "standin/world/world_layout.h"
 #include "tests/support/direct_host.h"
 
 namespace {
@@ -184,6 +185,23 @@ TEST_F(CommandsTest, OddHostDataEndsInNeutralResults) {
   EXPECT_EQ(Run<ConsoleCommand_kill>("12"), Lines{"Arrayless has been force-killed.\n"});
   EXPECT_EQ(host_.Take_Actions(), Lines{"Destroy_Object(soldier 12)"});
   EXPECT_TRUE(host_.World().Errors().empty());
+}
+
+// A host table with no Is_Valid_Object: no handle is usable, so nothing is asked of an
+// object (no view, no name, no toggle, no new character) and every name is "None".
+// The handle still goes to the host's own functions that take any object.
+TEST_F(CommandsTest, WithoutAValidityTestNoObjectIsUsable) {
+  host_.Clear_Slot(standin::world::layout::Slot_Is_Valid_Object);
+  host_.Take_Calls();
+  EXPECT_EQ(Run<ConsoleCommand_flymode>("1"), Lines{"Flying mode toggled for player None.\n"});
+  EXPECT_EQ(Run<ConsoleCommand_changecharacter>("1 Sniper"), Lines{});
+  EXPECT_EQ(Run<ConsoleCommand_givepoints>("1 5"), Lines{"None has been given 5.000000 points.\n"});
+  const Lines calls = host_.Take_Calls();
+  EXPECT_EQ(standin::world::Actions_Of(calls), Lines{"Give_Points(soldier 1, 5 [0x40A00000], 0)"});
+  for (const std::string& call : calls) {
+    EXPECT_TRUE(call.rfind("As_", 0) != 0 && call.rfind("Find_Definition", 0) != 0) << call;
+  }
+  EXPECT_FALSE(Player(1).flying);
 }
 
 TEST_F(CommandsTest, TypicalLinesTakeAtMostTwoHostBlocks) {
