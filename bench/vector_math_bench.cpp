@@ -238,11 +238,14 @@ struct TimedState {
   const char* heading;
 };
 
-constexpr TimedState Plain_States[] = {
-    {"host", "53-bit"},         {"extended", "64-bit"},         {"single", "24-bit"},
-    {"toward-zero", "to-zero"}, {"single-toward-zero", "24+0"}, {"x87-traps", "traps"}};
+constexpr TimedState Plain_States[] = {{"host", "53-bit"},
+                                       {"extended", "64-bit"},
+                                       {"single", "24-bit"},
+                                       {"toward-zero", "to-zero"},
+                                       {"single-toward-zero", "24+zero"},
+                                       {"x87-traps", "traps"}};
 constexpr TimedState Packed_States[] = {
-    {"host", "default"}, {"ftz-daz", "FTZ/DAZ"}, {"sse-traps", "traps"}};
+    {"host", "default"}, {"ftz-daz", "FTZ-DAZ"}, {"sse-traps", "traps"}};
 
 // The unguarded tables run in the host's state too: at 24 bits a division is quicker.
 constexpr const char* Unguarded_State = "host";
@@ -448,7 +451,9 @@ class SummaryReporter : public benchmark::ConsoleReporter {
   void Print_Guard_Costs() const {
     std::printf(
         "\nFloating-point guard, out-parameter slots, %s: CPU ns per vector, unguarded and "
-        "guarded in each thread state\n",
+        "guarded in each thread state\n(x87 at 53, 64 or 24 bits, rounding toward zero, 24 "
+        "bits toward zero, invalid, zero-divide and overflow unmasked; MXCSR by default, "
+        "flush-to-zero with denormals-are-zero, the same traps unmasked)\n",
         Small().label);
     Print_Guard_Heading(States_Of(Plain_States), false);
     for (const char* op : Operation_Names)
