@@ -101,8 +101,8 @@ struct SlowPath {
     // loading only the control word back when no flag changed. On processors where
     // loading a control word that unmasks a trap is a slow microcoded step (about
     // 120-160 ns on an AMD EPYC, against 70 ns for the pair fnstenv, fldenv), a lone
-    // fldcw costs more than the environment, and fnclex, when a flag must go, as much
-    // again.
+    // fldcw costs more than the environment, and fnclex, when a flag of ours must go,
+    // about 60 ns more.
     Environment environment;
     __asm__ __volatile__("fnstenv %0" : "=m"(environment) : : "memory");
     __asm__ __volatile__("fldcw %0" : : "m"(ours) : "memory");
