@@ -92,8 +92,8 @@ bool Packed_Slots_Change_Mxcsr(std::uint32_t mxcsr) {
 // What a slot must give back: both control words as they were, every flag that was
 // set still set, no flag set under a trap the caller unmasked. The unit a table does
 // not compute with is left exactly alone (the plain tables never touch MXCSR, the
-// packed one never the x87 unit), and the one it computes with exactly as well when
-// the slot had to change its state.
+// packed one never the x87 unit), and the one it computes with exactly as well where
+// the slot gives it back exactly: any MXCSR but the default, an x87 trap unmasked.
 void Expect_State_Given_Back(const standin::FpuAfterCall& after, bool packed) {
   const standin::FpuState state = calling_state->state;
   const std::uint16_t preset_x87 = standin::Preset_X87_Flags(state);
