@@ -62,6 +62,7 @@ dll: windows
 # operator's guide, the CHANGELOG and SHA256SUMS. The same commit gives the same zip.
 release: dll
 	tests/binary/check_dll_tables.sh dist/quillon.dll
+	tests/binary/check_hardening.py dist/quillon.dll
 	tests/binary/check_version_resource.sh dist/quillon.dll "$$(head -n 1 VERSION)"
 	python3 scripts/make_release.py --source . --dll dist/quillon.dll --out dist
 
@@ -94,6 +95,7 @@ test-linux: linux
 test-windows: dll
 	cd $(WINDOWS_DIR) && ctest --output-on-failure
 	tests/binary/check_dll_tables.sh dist/quillon.dll
+	tests/binary/check_hardening.py dist/quillon.dll
 
 # The same generated console lines (and the fuzzing corpus) through the native stand-in
 # and through the operator's DLL under Wine, in host builds 0, 1 and 4 and under a German

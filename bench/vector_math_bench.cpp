@@ -6,8 +6,11 @@
 //
 // Every out-parameter slot of the three tables guards the thread's floating-point
 // state. In L1 each is also timed without the guard (the same kernels, as the slots
-// were before: bench/unguarded_tables.h) and in a thread state that takes the guard's
-// slow path (24-bit x87 precision for the plain slots, flush-to-zero for the packed).
+// were before: bench/unguarded_tables.h) and in every thread state a host may call it
+// in, side by side: for the plain slots 53 and 64 bits (the fast path), 24 bits,
+// rounding toward zero, both (every exception masked: two control-word loads) and
+// traps unmasked (the status flags given back exactly); for the packed ones the
+// default MXCSR, flush-to-zero with denormals-are-zero, and traps unmasked.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -217,8 +220,8 @@ void Out_Form(benchmark::State& state, const Table* table, Vectors<Vector>* work
   Count_Vectors(state, count);
 }
 
-// The same with the thread in a floating-point state the guard must change, as a
-// host thread may call us: the guard's slow path.
+// The same with the thread in one of the floating-point states a host thread may call
+// us in (standin/platform/fpu_control.h names them).
 template <typename Operation, typename Table, typename Vector>
 void Out_Form_In_State(benchmark::State& state, const Table* table, Vectors<Vector>* work,
                        const char* thread_state) {
@@ -228,9 +231,31 @@ void Out_Form_In_State(benchmark::State& state, const Table* table, Vectors<Vect
   standin::Set_Fpu_State(outer);
 }
 
-// The states that take each guard's slow path and change nothing else.
-constexpr const char* Plain_Slow_State = "single";
-constexpr const char* Packed_Slow_State = "ftz-daz";
+// The thread states each table is timed in, with their columns' headings. The first
+// is the host's own, the guard's fast path, which the others are compared with.
+struct TimedState {
+  const char* name;
+  const char* heading;
+};
+
+constexpr TimedState Plain_States[] = {{"host", "53-bit"},
+                                       {"extended", "64-bit"},
+                                       {"single", "24-bit"},
+                                       {"toward-zero", "to-zero"},
+                                       {"single-toward-zero", "24+zero"},
+                                       {"x87-traps", "traps"}};
+constexpr TimedState Packed_States[] = {
+    {"host", "default"}, {"ftz-daz", "FTZ-DAZ"}, {"sse-traps", "traps"}};
+
+// The unguarded tables run in the host's state too: at 24 bits a division is quicker.
+constexpr const char* Unguarded_State = "host";
+
+template <std::size_t Count>
+std::vector<TimedState> States_Of(const TimedState (&states)[Count]) {
+  return std::vector<TimedState>(states, states + Count);
+}
+
+std::string In_State(const std::string& table, const char* state) { return table + "@" + state; }
 
 template <typename Operation>
 void By_Value(benchmark::State& state, const V4* table, Workload* work) {
@@ -260,32 +285,36 @@ std::string Name(const char* operation, const char* form, const std::string& tab
   return std::string(operation) + '/' + form + '/' + table + '/' + work.label;
 }
 
-// The guarded table's out form, then (in L1) the same slots unguarded and in the
-// guard's slow path, side by side.
+// The guarded table's out form, then (in L1) the same slots unguarded and in each of
+// the thread states, side by side.
 template <typename Operation, typename Table, typename Vector>
 void Register_Out_Forms(const std::string& label, const Table* guarded, const Table* unguarded,
-                        const char* slow_state, Vectors<Vector>& work, bool compare) {
+                        const std::vector<TimedState>& states, Vectors<Vector>& work,
+                        bool compare) {
   const char* op = Operation::name;
   benchmark::RegisterBenchmark(Name(op, "out", label, work).c_str(),
                                Out_Form<Operation, Table, Vector>, guarded, &work);
   if (!compare) return;
   benchmark::RegisterBenchmark(Name(op, "out", label + "-unguarded", work).c_str(),
-                               Out_Form<Operation, Table, Vector>, unguarded, &work);
-  benchmark::RegisterBenchmark(Name(op, "out", label + "-slow", work).c_str(),
-                               Out_Form_In_State<Operation, Table, Vector>, guarded, &work,
-                               slow_state);
+                               Out_Form_In_State<Operation, Table, Vector>, unguarded, &work,
+                               Unguarded_State);
+  for (const TimedState& state : states) {
+    benchmark::RegisterBenchmark(Name(op, "out", In_State(label, state.name), work).c_str(),
+                                 Out_Form_In_State<Operation, Table, Vector>, guarded, &work,
+                                 state.name);
+  }
 }
 
 template <typename Operation>
 void Register(Workload& work) {
   const char* op = Operation::name;
   const bool compare = &work == &Small();
-  Register_Out_Forms<Operation>("plain", Plain(), bench::Unguarded_Plain_Table(), Plain_Slow_State,
-                                work, compare);
+  Register_Out_Forms<Operation>("plain", Plain(), bench::Unguarded_Plain_Table(),
+                                States_Of(Plain_States), work, compare);
   benchmark::RegisterBenchmark(Name(op, "by-value", "plain", work).c_str(), By_Value<Operation>,
                                Plain(), &work);
-  Register_Out_Forms<Operation>("SSE", Packed(), bench::Unguarded_Packed_Table(), Packed_Slow_State,
-                                work, compare);
+  Register_Out_Forms<Operation>("SSE", Packed(), bench::Unguarded_Packed_Table(),
+                                States_Of(Packed_States), work, compare);
   benchmark::RegisterBenchmark(Name(op, "by-value", "SSE", work).c_str(), By_Value<Operation>,
                                Packed(), &work);
   benchmark::RegisterBenchmark(Name(op, "loop", "straight", work).c_str(), Straight<Operation>,
@@ -295,7 +324,7 @@ void Register(Workload& work) {
 template <typename Operation>
 void Register_Vector3() {
   Register_Out_Forms<Operation>("vector3", Vector3_Table(), bench::Unguarded_Vector3_Table(),
-                                Plain_Slow_State, Small_Vector3(), true);
+                                States_Of(Plain_States), Small_Vector3(), true);
 }
 
 const char* const Operation_Names[] = {Add::name,      Subtract::name,         Scale::name,
@@ -416,38 +445,66 @@ class SummaryReporter : public benchmark::ConsoleReporter {
     return numerator >= 0 && denominator > 0 ? numerator / denominator : -1;
   }
 
-  // The guard of the floating-point state: each out-parameter slot against the same
-  // kernel unguarded, in a state the slot computes in directly and in one it must
-  // change (the slow path).
+  // The guard of the floating-point state: each out-parameter slot unguarded and in
+  // every thread state, nanoseconds per vector, then the ratios: the host state's (the
+  // fast path) to the unguarded slot, every other state's to the host state's.
   void Print_Guard_Costs() const {
     std::printf(
-        "\nFloating-point guard, out-parameter slots, %s: CPU ns per vector; guarded/unguarded "
-        "in the thread's usual state, and the slow path (%s for plain, %s for SSE)\n",
-        Small().label, Plain_Slow_State, Packed_Slow_State);
-    std::printf("%-17s %-8s %10s %8s %8s %8s %10s\n", "operation", "table", "unguarded", "guarded",
-                "ratio", "slow", "slow/ungd");
-    for (const char* op : Operation_Names) {
-      Print_Guard_Row(op, "plain", Small());
-      Print_Guard_Row(op, "SSE", Small());
+        "\nFloating-point guard, out-parameter slots, %s: CPU ns per vector, unguarded and "
+        "guarded in each thread state\n(x87 at 53, 64 or 24 bits, rounding toward zero, 24 "
+        "bits toward zero, invalid, zero-divide and overflow unmasked; MXCSR by default, "
+        "flush-to-zero with denormals-are-zero, the same traps unmasked)\n",
+        Small().label);
+    Print_Guard_Heading(States_Of(Plain_States), false);
+    for (const char* op : Operation_Names)
+      Print_Guard_Row(op, "plain", Small(), Plain_States, false);
+    for (const char* op : vector3::Names) {
+      Print_Guard_Row(op, "vector3", Small_Vector3(), Plain_States, false);
     }
-    for (const char* op : vector3::Names) Print_Guard_Row(op, "vector3", Small_Vector3());
+    Print_Guard_Heading(States_Of(Packed_States), false);
+    for (const char* op : Operation_Names)
+      Print_Guard_Row(op, "SSE", Small(), Packed_States, false);
+    std::printf(
+        "\nThe same as time ratios: the host state's (the fast path) over the unguarded slot, "
+        "each other state's over the host state's\n");
+    Print_Guard_Heading(States_Of(Plain_States), true);
+    for (const char* op : Operation_Names)
+      Print_Guard_Row(op, "plain", Small(), Plain_States, true);
+    for (const char* op : vector3::Names) {
+      Print_Guard_Row(op, "vector3", Small_Vector3(), Plain_States, true);
+    }
+    Print_Guard_Heading(States_Of(Packed_States), true);
+    for (const char* op : Operation_Names) Print_Guard_Row(op, "SSE", Small(), Packed_States, true);
   }
 
-  template <typename Vector>
-  void Print_Guard_Row(const char* op, const std::string& table,
-                       const Vectors<Vector>& work) const {
-    const double unguarded = Lookup(Name(op, "out", table + "-unguarded", work));
-    const double guarded = Lookup(Name(op, "out", table, work));
-    const double slow = Lookup(Name(op, "out", table + "-slow", work));
-    if (unguarded < 0 && guarded < 0 && slow < 0) return;
+  static void Print_Guard_Heading(const std::vector<TimedState>& states, bool ratios) {
+    std::printf("%-17s %-8s", "operation", "table");
+    if (!ratios) std::printf(" %9s", "unguarded");
+    for (const TimedState& state : states) {
+      const std::string heading =
+          !ratios ? state.heading
+                  : std::string(state.heading) + (&state == &states.front() ? "/ungd" : "/fast");
+      std::printf(" %*s", ratios ? 13 : 8, heading.c_str());
+    }
+    std::printf("\n");
+  }
+
+  template <typename Vector, std::size_t Count>
+  void Print_Guard_Row(const char* op, const std::string& table, const Vectors<Vector>& work,
+                       const TimedState (&states)[Count], bool ratios) const {
+    const std::string unguarded = Name(op, "out", table + "-unguarded", work);
+    const std::string fast = Name(op, "out", In_State(table, states[0].name), work);
+    if (Lookup(unguarded) < 0 && Lookup(fast) < 0) return;
     std::printf("%-17s %-8s", op, table.c_str());
-    Print_Value(10, unguarded);
-    Print_Value(8, guarded);
-    Print_Value(8,
-                Ratio(Name(op, "out", table, work), Name(op, "out", table + "-unguarded", work)));
-    Print_Value(8, slow);
-    Print_Value(10, Ratio(Name(op, "out", table + "-slow", work),
-                          Name(op, "out", table + "-unguarded", work)));
+    if (!ratios) Print_Value(9, Lookup(unguarded));
+    for (const TimedState& state : states) {
+      const std::string timed = Name(op, "out", In_State(table, state.name), work);
+      if (!ratios) {
+        Print_Value(8, Lookup(timed));
+      } else {
+        Print_Value(13, Ratio(timed, &state == &states[0] ? unguarded : fast));
+      }
+    }
     std::printf("\n");
   }
 

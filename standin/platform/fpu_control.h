@@ -70,12 +70,18 @@ constexpr std::uint32_t Sse_Traps = sse::Invalid_Mask | sse::Zero_Divide_Mask | 
 
 constexpr NamedFpuState Host_Thread_States[] = {
     {"host", Host_Fpu_State, "53-bit x87 precision, round to nearest, every trap masked"},
+    {"extended",
+     {Extended_Fpu_Control, sse::Default},
+     "64-bit x87 precision, as Linux and mingw programs start"},
     {"single",
      {x87::Exceptions | 0x40 | x87::Precision_24, sse::Default},
      "24-bit x87 precision, as Direct3D leaves a thread"},
     {"toward-zero",
      {Host_Fpu_Control | x87::Round_Toward_Zero, sse::Default | sse::Round_Toward_Zero},
      "x87 and SSE rounding toward zero"},
+    {"single-toward-zero",
+     {x87::Exceptions | 0x40 | x87::Precision_24 | x87::Round_Toward_Zero, sse::Default},
+     "24-bit x87 precision rounding toward zero, every trap masked"},
     {"x87-traps",
      {Host_Fpu_Control & ~X87_Traps, sse::Default},
      "x87 invalid, zero-divide and overflow traps unmasked"},
