@@ -8,10 +8,12 @@ set -euo pipefail
 # llvm-symbolizer, which turns the clang build's sanitizer reports into source lines.
 # python3 packs the release zip (make release) and runs the tests of its contents;
 # locales gives the German locale the native locale test sets (generated below);
-# clang-format, cppcheck and clang-tidy check the sources (tests/source).
+# clang-format, cppcheck and clang-tidy check the sources (tests/source); qemu-user runs
+# the i386 programs where the kernel will not (scripts/enable_i386_programs.sh).
 packages=(cmake make g++ g++-multilib g++-mingw-w64-i686 libgtest-dev:i386 googletest python3
           libbenchmark-dev:i386 wine wine32 clang clang-format clang-tidy cppcheck libclang-rt-14-dev llvm
-          locales)
+          locales qemu-user)
+here=$(dirname "$0")
 
 # The native locale test runs the stand-in under de_DE.UTF-8 (decimal comma).
 german_locale_missing() { ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; }
@@ -31,7 +33,7 @@ if [ ${#missing[@]} -eq 0 ]; then
     [ "$(id -u)" -eq 0 ] || { echo "the de_DE.UTF-8 locale is missing (run 'make deps' as root)" >&2; exit 1; }
     generate_german_locale
   fi
-  exit 0
+  exec "$here/enable_i386_programs.sh"
 fi
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -88,4 +90,4 @@ else
   apt-get install -y -q --no-install-recommends "${missing[@]}" || install_without_failed_sources
 fi
 german_locale_missing && generate_german_locale
-exit 0
+exec "$here/enable_i386_programs.sh"
