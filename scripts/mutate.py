@@ -247,9 +247,10 @@ def line_mutants(line, masked):
 
 
 class Mutant:
-    def __init__(self, path, number, column, old, new, line):
+    def __init__(self, path, number, column, old, new, line, repeat=0):
         self.path, self.line, self.column, self.old, self.new = path, number, column, old, new
         self.original_line = line
+        self.repeat = repeat  # how many lines of the same text come before it in the file
         self.mutated_line = line[:column] + new + line[column + len(old):]
 
     @property
@@ -262,7 +263,8 @@ class Mutant:
     def key(self):
         """What the equivalent list names: file, the line's text and the change (the
         column tells two equal tokens of one line apart), not the line number."""
-        return (self.path, self.original_line.strip(), f"{self.change} @{self.column}")
+        again = f" #{self.repeat + 1}" if self.repeat else ""
+        return (self.path, self.original_line.strip(), f"{self.change} @{self.column}{again}")
 
 
 def find_mutants(paths):
@@ -273,11 +275,14 @@ def find_mutants(paths):
         masked = code_mask(text).split("\n")
         lines = text.split("\n")
         skip = skipped_lines(masked)
+        seen = {}
         for number, (line, mask) in enumerate(zip(lines, masked), 1):
+            repeat = seen.get(line.strip(), 0)
+            seen[line.strip()] = repeat + 1
             if number in skip or not mask.strip():
                 continue
             for column, old, new in line_mutants(line, mask):
-                mutants.append(Mutant(path, number, column, old, new, line))
+                mutants.append(Mutant(path, number, column, old, new, line, repeat))
     return mutants
 
 
@@ -517,9 +522,10 @@ def main():
         mutants.sort(key=lambda m: (m.path, m.line, m.column))
     if options.rerun:
         with open(options.rerun, encoding="utf-8") as source:
-            survivors = {(e["path"], e["text"], e["change"]) for e in map(json.loads, source)
-                         if e["outcome"] == SURVIVED}
-        mutants = [m for m in mutants if m.key in survivors]
+            survivors = {(e["path"], e["line"], e["change"].split(" #")[0])
+                         for e in map(json.loads, source) if e["outcome"] == SURVIVED}
+        mutants = [m for m in mutants
+                   if (m.path, m.line, m.key[2].split(" #")[0]) in survivors]
     if options.list:
         for m in mutants:
             print(f"{m.path}:{m.line}: {m.change}: {m.mutated_line.strip()}")
@@ -545,6 +551,12 @@ def main():
         open(results_path, "w", encoding="utf-8").close()
 
     equivalents = read_equivalents()
+    in_scope = {m.path for m in find_mutants(paths)}
+    known = {m.key for m in find_mutants(sorted(in_scope))} if in_scope else set()
+    for key in equivalents:
+        if key[0] in in_scope and key not in known:
+            print(f"mutate: note: the equivalent list names a mutant that no longer exists: "
+                  f"{' | '.join(key)}")
     started = time.time()
     runner = Runner(options.build_dir, None, None)
     print(f"mutate: {len(mutants)} mutants in {', '.join(paths)}; building the clean tree")
@@ -598,6 +610,8 @@ def main():
                 ok, output = runner.build(timeout=600)
                 if not ok:
                     entry["outcome"] = NO_COMPILE
+                    errors = re.findall(r"error: (.*)", output)
+                    entry["note"] = errors[0][:120] if errors else output.strip()[-120:]
                 else:
                     after = runner.objects()
                     changed = [p for p, h in after.items() if baseline.get(p) != h]
