@@ -522,10 +522,12 @@ def main():
         mutants.sort(key=lambda m: (m.path, m.line, m.column))
     if options.rerun:
         with open(options.rerun, encoding="utf-8") as source:
-            survivors = {(e["path"], e["line"], e["change"].split(" #")[0])
+            # By the line's text, not its number: a fix or a check may have moved it. A
+            # line repeated in the file is re-run in every place.
+            survivors = {(e["path"], e["text"], e["change"].split(" #")[0])
                          for e in map(json.loads, source) if e["outcome"] == SURVIVED}
         mutants = [m for m in mutants
-                   if (m.path, m.line, m.key[2].split(" #")[0]) in survivors]
+                   if (m.path, m.key[1], m.key[2].split(" #")[0]) in survivors]
     if options.list:
         for m in mutants:
             print(f"{m.path}:{m.line}: {m.change}: {m.mutated_line.strip()}")
