@@ -38,9 +38,9 @@ EQUIVALENTS = os.path.join(ROOT, "scripts", "mutate-equivalent.txt")
 # tests load the plug-in into the stand-in server, which the session runs too.
 TARGETS = ["quillon_unit_tests", "quillon_integration_tests", "quillon-standin", "quillon"]
 
-CAUGHT, SURVIVED, NO_COMPILE, TIMED_OUT, EQUIVALENT, UNCHANGED = (
+CAUGHT, SURVIVED, NO_COMPILE, TIMED_OUT, EQUIVALENT, UNCHANGED, SANITIZER = (
     "caught", "survived", "did not compile", "timed out", "equivalent",
-    "no change in object code")
+    "no change in object code", "sanitizer build only")
 
 
 def sha256(data):
@@ -596,7 +596,10 @@ def main():
                      "change": key[2], "mutated": mutant.mutated_line.strip(),
                      "commit": commit, "group": "", "tests": [], "note": ""}
             if key in equivalents:
-                entry["outcome"] = EQUIVALENT
+                # "sanitizer:" marks an overrun that changes no value the native tests
+                # see; the sanitizer builds of make test catch it.
+                sanitizer = equivalents[key].startswith("sanitizer:")
+                entry["outcome"] = SANITIZER if sanitizer else EQUIVALENT
                 entry["note"] = equivalents[key]
             else:
                 begun = time.time()
@@ -670,12 +673,14 @@ def write_report(report_dir, results, planned, commit, paths, options, seconds):
         f"- score: caught / (caught + survived) = {caught} / {caught + survived} = "
         f"{100 * score:.1f} %",
         "- " + ", ".join(f"{name}: {counts.get(name, 0)}" for name in
-                         (CAUGHT, SURVIVED, NO_COMPILE, TIMED_OUT, EQUIVALENT, UNCHANGED)),
+                         (CAUGHT, SURVIVED, NO_COMPILE, TIMED_OUT, EQUIVALENT, SANITIZER,
+                          UNCHANGED)),
         f"- repeat: `{command}`", "",
         "| file:line | change | mutated line | outcome | caught by |",
         "| --- | --- | --- | --- | --- |",
     ]
-    rank = {SURVIVED: 0, TIMED_OUT: 1, EQUIVALENT: 2, UNCHANGED: 3, NO_COMPILE: 4, CAUGHT: 5}
+    rank = {SURVIVED: 0, TIMED_OUT: 1, SANITIZER: 2, EQUIVALENT: 3, UNCHANGED: 4, NO_COMPILE: 5,
+            CAUGHT: 6}
     for e in sorted(results, key=lambda e: (rank[e["outcome"]], e["path"], e["line"])):
         by = (e["group"] + ": " + ", ".join(e["tests"][:3])) if e["outcome"] == CAUGHT else \
             e.get("note", "")
