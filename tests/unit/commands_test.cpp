@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/command_words.h"
 #include "commands/console_commands.h"
 #include "standin/world/world.h"
 #include "tests/support/direct_host.h"
@@ -208,6 +209,37 @@ TEST_F(CommandsTest, TypicalLinesTakeAtMostTwoHostBlocks) {
     c.run(c.text);
     EXPECT_LE(host_.Heap().Allocations() - before, 2u) << c.text;
     EXPECT_EQ(host_.Heap().Live_Blocks(), 0u) << c.text;
+  }
+}
+
+// Each reading fills only the words it names and leaves the others as they were: an
+// amount command must not hold its amount's text as a typed word (a host block kept
+// through the command's host calls), and a reading must not take an id it was not
+// asked for.
+TEST_F(CommandsTest, ReadWordsFillsOnlyWhatTheReadingNames) {
+  struct Case {
+    Reading reading;
+    const char* text;
+    std::int32_t id, whole_text_id;
+    std::uint32_t amount_bits;
+    const char* word;
+  };
+  const std::string long_amount = "3 50.0000000000000000000";
+  const Case cases[] = {
+      {Reading::Whole_Text_Id, "7 50", 0, 7, 0, ""},
+      {Reading::Id, "7 50", 7, 0, 0, ""},
+      {Reading::Id_And_Amount, long_amount.c_str(), 3, 0, 0x42480000u, ""},
+      {Reading::Id_Whole_Text_Id_Amount, "3 50", 3, 3, 0x42480000u, ""},
+      {Reading::Id_And_Position, "3 50 1 2", 3, 0, 0x42480000u, ""},
+      {Reading::Id_And_Word, "3 Soldier_A_Long_Name", 3, 0, 0, "Soldier_A_Long_Name"},
+  };
+  for (const Case& c : cases) {
+    CommandWords words;
+    ASSERT_TRUE(Read_Words(c.text, c.reading, &words)) << c.text;
+    EXPECT_EQ(words.id, c.id) << c.text;
+    EXPECT_EQ(words.whole_text_id, c.whole_text_id) << c.text;
+    EXPECT_EQ(words.amount().bits, c.amount_bits) << c.text;
+    EXPECT_STREQ(words.word.c_str(), c.word) << c.text;
   }
 }
 
