@@ -136,6 +136,15 @@ TEST_F(CommandsTest, KillplayerOnFootDriverAndPassenger) {
                    "Destroy_Object(soldier 2)"}));
   EXPECT_EQ(host_.World().Vehicles()[0].life, standin::world::Life::Killed);
 
+  // A driver alone in a one-seat vehicle (an occupant count of 1) is its driver as much.
+  standin::world::World& world = host_.World();
+  standin::world::Vehicle& bike = world.Add_Vehicle("Buggy", 1);
+  world.Seat(world.Add_Player(20, u"Solo", "Soldier_A"), bike, 0);
+  EXPECT_EQ(Run<ConsoleCommand_kill>("20"), Lines{"Solo has been force-killed.\n"});
+  EXPECT_EQ(host_.Take_Actions(), (Lines{"Apply_Damage(" + world.Describe(bike.object.get()) +
+                                             ", 99999 [0x47C34F80], \"Death\", null)",
+                                         "Destroy_Object(soldier 20)"}));
+
   // Once the host has removed the object, the player has no name and no usable object.
   host_.World().End_Frame();
   EXPECT_EQ(Player(3).life, standin::world::Life::Removed);
