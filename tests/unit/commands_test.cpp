@@ -9,6 +9,8 @@
 
 #include "commands/command_words.h"
 #include "commands/console_commands.h"
+#include "host/game_objects.h"
+#include "host/script_commands.h"
 #include "standin/world/world.h"
 #include "tests/support/direct_host.h"
 
@@ -169,6 +171,21 @@ TEST_F(CommandsTest, ChangecharacterOnlyRebuildsASoldierOnFootIntoACharacter) {
   EXPECT_EQ(host_.Take_Actions(), (Lines{"Find_Definition_By_Name(\"Buggy\", 1)",
                                          "Find_Definition_By_Name(\"Nobody\", 1)"}));
   EXPECT_EQ(Player(1).preset, "Sniper");
+
+  // The host side says which of these it refused: a refusal reported as done would
+  // send a caller on as if the soldier had been rebuilt.
+  const auto object = [&](int id) {
+    return reinterpret_cast<host::GameObject*>(Player(id).soldier.get());
+  };
+  EXPECT_FALSE(host::Change_Character(nullptr, "Engineer"));
+  EXPECT_FALSE(host::Change_Character(object(2), "Engineer")) << "seated";
+  EXPECT_FALSE(host::Change_Character(object(1), "Buggy")) << "no character";
+  EXPECT_FALSE(host::Change_Character(object(1), "Nobody")) << "no such preset";
+  EXPECT_FALSE(host::Change_Character(object(7), "Engineer")) << "an object that is no soldier";
+  EXPECT_EQ(Player(1).preset, "Sniper");
+  EXPECT_TRUE(host::Change_Character(object(1), "Engineer"));
+  EXPECT_EQ(Player(1).preset, "Engineer");
+  host_.Take_Actions();
 }
 
 TEST_F(CommandsTest, EmptyAndBlankArguments) {
@@ -250,6 +267,21 @@ TEST_F(CommandsTest, ReadWordsFillsOnlyWhatTheReadingNames) {
     EXPECT_EQ(words.amount().bits, c.amount_bits) << c.text;
     EXPECT_STREQ(words.word.c_str(), c.word) << c.text;
   }
+}
+
+// A host table whose Is_Valid_Object slot is empty: no object is usable without the
+// host's word for it, so a command finds no player rather than trusting a handle.
+TEST_F(CommandsTest, NoValidityAnswerMeansNoUsableObject) {
+  auto* object = reinterpret_cast<host::GameObject*>(Player(1).soldier.get());
+  ASSERT_TRUE(host::Is_Usable(object));
+  alignas(16) std::uint8_t empty_table[standin::Script_Table_Bytes] = {};
+  host::ScriptCommandTable* const bound = host::Script_Commands;
+  host::Script_Commands = reinterpret_cast<host::ScriptCommandTable*>(empty_table);
+  const bool usable = host::Is_Usable(object);
+  const char16_t* name = host::Get_Player_Name(object);
+  host::Script_Commands = bound;
+  EXPECT_FALSE(usable);
+  EXPECT_EQ(name, host::No_Player_Name);
 }
 
 // Build 4: no engine functions and no console print. Every command finds no player,
