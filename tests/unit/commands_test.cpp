@@ -279,9 +279,13 @@ TEST_F(CommandsTest, NoValidityAnswerMeansNoUsableObject) {
   host::Script_Commands = reinterpret_cast<host::ScriptCommandTable*>(empty_table);
   const bool usable = host::Is_Usable(object);
   const char16_t* name = host::Get_Player_Name(object);
+  // Before the host has handed over its table at all, every slot is missing too.
+  host::Script_Commands = nullptr;
+  const bool usable_without_table = host::Is_Usable(object);
   host::Script_Commands = bound;
   EXPECT_FALSE(usable);
   EXPECT_EQ(name, host::No_Player_Name);
+  EXPECT_FALSE(usable_without_table);
 }
 
 // Build 4: no engine functions and no console print. Every command finds no player,
