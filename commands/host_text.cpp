@@ -20,6 +20,8 @@ bool HostText::Assign(const char* text, std::size_t length) {
     block_ = static_cast<char*>(host::Host_Allocate(length + 1));
     if (block_ == nullptr) return false;
   }
+  // The longest inline text is followed by its terminator in the same array.
+  static_assert(sizeof(inline_) > Inline_Capacity, "no room for the terminator");
   char* storage = block_ != nullptr ? block_ : inline_;
   std::memcpy(storage, text, length);
   storage[length] = '\0';

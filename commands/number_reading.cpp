@@ -39,6 +39,9 @@ class DigitCollector {
     if (leading_zero || Keep(c)) --decimal_->exponent;
   }
   // Puts one non-zero digit in place of the dropped ones, then drops trailing zeros.
+  // That digit may come after the most digits Keep stores.
+  static_assert(sizeof(DecimalDigits{}.digits) > DecimalDigits::Max_Significant_Digits,
+                "no room for the digit that stands for the dropped ones");
   void Finish() {
     if (dropped_non_zero_) {
       decimal_->digits[decimal_->count++] = '1';

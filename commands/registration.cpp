@@ -21,10 +21,14 @@ bool Create_Command() {
   return true;
 }
 
-// How many of the commands the host's list received.
+// How many of the commands the host's list received. The host's list keeps them in the
+// order they were made, and the host expects this one: a comma fold runs its operands left
+// to right on every compiler, where the operands of a + fold may run in any order.
 template <typename... Command>
 unsigned Create_Commands() {
-  return (0u + ... + (Create_Command<Command>() ? 1u : 0u));
+  unsigned handed_out = 0;
+  ((handed_out += Create_Command<Command>() ? 1u : 0u), ...);
+  return handed_out;
 }
 
 }  // namespace

@@ -81,6 +81,15 @@ TEST_F(ModuleLifetime, OnlyAModuleWhoseCommandsTheHostHoldsStaysMapped) {
   ASSERT_TRUE(empty_handed.Commands().Commands().empty());
   Unload_And_Release(empty_handed);
   EXPECT_FALSE(empty_handed.Module().Still_Mapped()) << "no command object in the list";
+
+  // A single command the host holds needs the module's code as much as ten do.
+  standin::ServerOptions one_command;
+  one_command.failing_allocations.assign(command_allocations.begin(),
+                                         command_allocations.end() - 1);
+  standin::Server& holding_one = Boot(one_command);
+  ASSERT_EQ(holding_one.Commands().Commands().size(), 1u);
+  Unload_And_Release(holding_one);
+  EXPECT_TRUE(holding_one.Module().Still_Mapped()) << "one command object in the list";
 }
 
 #ifdef _WIN32

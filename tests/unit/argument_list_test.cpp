@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -55,6 +57,11 @@ TEST_F(ArgumentListTest, SplitsOnSpacesOnlyAndKeepsTheWholeText) {
 
 TEST_F(ArgumentListTest, ReadingPastTheLastWordGivesEmptyText) {
   ArgumentList list;
+  // Before any parse the list holds nothing at all, not even the whole text: element 0
+  // must not be read from a list block that does not exist.
+  EXPECT_EQ(list.token_count(), 0);
+  EXPECT_EQ(Arg(list, 0), "");
+  EXPECT_EQ(Arg(list, 1), "");
   list.Parse("7 go");
   EXPECT_EQ(Arg(list, 2), "go");
   EXPECT_EQ(Arg(list, 3), "");
@@ -71,7 +78,11 @@ TEST_F(ArgumentListTest, SecondParseReplacesEverything) {
 }
 
 TEST_F(ArgumentListTest, TypicalLineTakesTwoHostBlocksAndReturnsThemAll) {
-  for (const char* text : {"1 50", "1 Soldier_A", "1 1 2 3"}) {
+  const struct {
+    const char* text;
+    std::size_t elements;  // the whole text and each word
+  } cases[] = {{"1 50", 3}, {"1 Soldier_A", 3}, {"1 1 2 3", 5}, {" 1  50 ", 3}};
+  for (const auto& [text, elements] : cases) {
     host_.Renew_Heap();
     {
       ArgumentList list;
@@ -82,9 +93,38 @@ TEST_F(ArgumentListTest, TypicalLineTakesTwoHostBlocksAndReturnsThemAll) {
     }
     EXPECT_EQ(host_.Heap().Allocations(), 2u) << text;
     EXPECT_EQ(host_.Array_Allocations(), 1u) << text;
+    // Each block is the size it needs: the copy the text and its terminator, the list
+    // one element for the whole text and one per word. A length or a word count off by
+    // one shows here before it overruns a block.
+    const std::vector<standin::HeapEvent>& log = host_.Heap().Log();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[0].bytes, std::strlen(text) + 1) << text;
+    EXPECT_EQ(log[1].bytes, elements * sizeof(commands::HostText)) << text;
     EXPECT_EQ(host_.Heap().Live_Blocks(), 0u) << text;
     EXPECT_TRUE(host_.Heap().Errors().empty());
   }
+}
+
+// A word of 15 characters, the inline room, takes no block; one of 16 takes one block
+// of 17 bytes. A length of no 32-bit size is refused before anything is copied.
+TEST_F(ArgumentListTest, HostTextKeepsUpTo15CharactersInPlace) {
+  const std::string longest_inline(15, 'i');
+  const std::string shortest_long(16, 'l');
+  commands::HostText text;
+  EXPECT_TRUE(text.empty());
+  EXPECT_EQ(text.size(), 0u);
+  const std::uint64_t before = host_.Heap().Allocations();
+  ASSERT_TRUE(text.Assign(longest_inline.c_str(), longest_inline.size()));
+  EXPECT_EQ(host_.Heap().Allocations(), before) << "15 characters stay in place";
+  EXPECT_EQ(text.c_str(), longest_inline);
+  ASSERT_TRUE(text.Assign(shortest_long.c_str(), shortest_long.size()));
+  ASSERT_EQ(host_.Heap().Allocations(), before + 1) << "16 characters take a block";
+  EXPECT_EQ(host_.Heap().Log().back().bytes, 17u);
+  EXPECT_EQ(text.c_str(), shortest_long);
+  EXPECT_FALSE(text.Assign("x", SIZE_MAX)) << "the block size would wrap to 0";
+  EXPECT_TRUE(text.empty());
+  EXPECT_STREQ(text.c_str(), "");
+  EXPECT_EQ(host_.Heap().Allocations(), before + 1);
 }
 
 TEST_F(ArgumentListTest, LongWordsLiveInTheHostHeapToo) {
@@ -125,8 +165,10 @@ TEST_F(ArgumentListTest, ACopyTheHeapRefusesIsReportedAndLeftEmpty) {
   const std::string word(40, 'w');
   ArgumentList list;
   ASSERT_TRUE(list.Parse(("1 " + word).c_str()));
-  host_.Heap().Fail_Allocation(host_.Heap().Allocations() + 1);
+  // The copy held a short text before: a refused copy must not still show it.
   commands::HostText copy;
+  ASSERT_TRUE(copy.Assign("old", 3));
+  host_.Heap().Fail_Allocation(host_.Heap().Allocations() + 1);
   EXPECT_FALSE(list.Get_Argument(2, &copy));
   EXPECT_TRUE(copy.empty());
   EXPECT_STREQ(copy.c_str(), "");

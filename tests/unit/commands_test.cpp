@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "commands/command_words.h"
 #include "commands/console_commands.h"
+#include "host/game_objects.h"
+#include "host/script_commands.h"
 #include "standin/world/world.h"
 #include "standin/world/world_layout.h"
 #include "tests/support/direct_host.h"
@@ -136,6 +139,15 @@ TEST_F(CommandsTest, KillplayerOnFootDriverAndPassenger) {
                    "Destroy_Object(soldier 2)"}));
   EXPECT_EQ(host_.World().Vehicles()[0].life, standin::world::Life::Killed);
 
+  // A driver alone in a one-seat vehicle (an occupant count of 1) is its driver as much.
+  standin::world::World& world = host_.World();
+  standin::world::Vehicle& bike = world.Add_Vehicle("Buggy", 1);
+  world.Seat(world.Add_Player(20, u"Solo", "Soldier_A"), bike, 0);
+  EXPECT_EQ(Run<ConsoleCommand_kill>("20"), Lines{"Solo has been force-killed.\n"});
+  EXPECT_EQ(host_.Take_Actions(), (Lines{"Apply_Damage(" + world.Describe(bike.object.get()) +
+                                             ", 99999 [0x47C34F80], \"Death\", null)",
+                                         "Destroy_Object(soldier 20)"}));
+
   // Once the host has removed the object, the player has no name and no usable object.
   host_.World().End_Frame();
   EXPECT_EQ(Player(3).life, standin::world::Life::Removed);
@@ -160,6 +172,21 @@ TEST_F(CommandsTest, ChangecharacterOnlyRebuildsASoldierOnFootIntoACharacter) {
   EXPECT_EQ(host_.Take_Actions(), (Lines{"Find_Definition_By_Name(\"Buggy\", 1)",
                                          "Find_Definition_By_Name(\"Nobody\", 1)"}));
   EXPECT_EQ(Player(1).preset, "Sniper");
+
+  // The host side says which of these it refused: a refusal reported as done would
+  // send a caller on as if the soldier had been rebuilt.
+  const auto object = [&](int id) {
+    return reinterpret_cast<host::GameObject*>(Player(id).soldier.get());
+  };
+  EXPECT_FALSE(host::Change_Character(nullptr, "Engineer"));
+  EXPECT_FALSE(host::Change_Character(object(2), "Engineer")) << "seated";
+  EXPECT_FALSE(host::Change_Character(object(1), "Buggy")) << "no character";
+  EXPECT_FALSE(host::Change_Character(object(1), "Nobody")) << "no such preset";
+  EXPECT_FALSE(host::Change_Character(object(7), "Engineer")) << "an object that is no soldier";
+  EXPECT_EQ(Player(1).preset, "Sniper");
+  EXPECT_TRUE(host::Change_Character(object(1), "Engineer"));
+  EXPECT_EQ(Player(1).preset, "Engineer");
+  host_.Take_Actions();
 }
 
 TEST_F(CommandsTest, EmptyAndBlankArguments) {
@@ -227,6 +254,56 @@ TEST_F(CommandsTest, TypicalLinesTakeAtMostTwoHostBlocks) {
     EXPECT_LE(host_.Heap().Allocations() - before, 2u) << c.text;
     EXPECT_EQ(host_.Heap().Live_Blocks(), 0u) << c.text;
   }
+}
+
+// Each reading fills only the words it names and leaves the others as they were: an
+// amount command must not hold its amount's text as a typed word (a host block kept
+// through the command's host calls), and a reading must not take an id it was not
+// asked for.
+TEST_F(CommandsTest, ReadWordsFillsOnlyWhatTheReadingNames) {
+  struct Case {
+    Reading reading;
+    const char* text;
+    std::int32_t id, whole_text_id;
+    std::uint32_t amount_bits;
+    const char* word;
+  };
+  const std::string long_amount = "3 50.0000000000000000000";
+  const Case cases[] = {
+      {Reading::Whole_Text_Id, "7 50", 0, 7, 0, ""},
+      {Reading::Id, "7 50", 7, 0, 0, ""},
+      {Reading::Id_And_Amount, long_amount.c_str(), 3, 0, 0x42480000u, ""},
+      {Reading::Id_Whole_Text_Id_Amount, "3 50", 3, 3, 0x42480000u, ""},
+      {Reading::Id_And_Position, "3 50 1 2", 3, 0, 0x42480000u, ""},
+      {Reading::Id_And_Word, "3 Soldier_A_Long_Name", 3, 0, 0, "Soldier_A_Long_Name"},
+  };
+  for (const Case& c : cases) {
+    CommandWords words;
+    ASSERT_TRUE(Read_Words(c.text, c.reading, &words)) << c.text;
+    EXPECT_EQ(words.id, c.id) << c.text;
+    EXPECT_EQ(words.whole_text_id, c.whole_text_id) << c.text;
+    EXPECT_EQ(words.amount().bits, c.amount_bits) << c.text;
+    EXPECT_STREQ(words.word.c_str(), c.word) << c.text;
+  }
+}
+
+// A host table whose Is_Valid_Object slot is empty: no object is usable without the
+// host's word for it, so a command finds no player rather than trusting a handle.
+TEST_F(CommandsTest, NoValidityAnswerMeansNoUsableObject) {
+  auto* object = reinterpret_cast<host::GameObject*>(Player(1).soldier.get());
+  ASSERT_TRUE(host::Is_Usable(object));
+  alignas(16) std::uint8_t empty_table[standin::Script_Table_Bytes] = {};
+  host::ScriptCommandTable* const bound = host::Script_Commands;
+  host::Script_Commands = reinterpret_cast<host::ScriptCommandTable*>(empty_table);
+  const bool usable = host::Is_Usable(object);
+  const char16_t* name = host::Get_Player_Name(object);
+  // Before the host has handed over its table at all, every slot is missing too.
+  host::Script_Commands = nullptr;
+  const bool usable_without_table = host::Is_Usable(object);
+  host::Script_Commands = bound;
+  EXPECT_FALSE(usable);
+  EXPECT_EQ(name, host::No_Player_Name);
+  EXPECT_FALSE(usable_without_table);
 }
 
 // Build 4: no engine functions and no console print. Every command finds no player,

@@ -54,6 +54,17 @@ TEST(HostCallTest, AMissingEntryCallsNothingAndGivesTheFallback) {
   EXPECT_FALSE(missing(&here).Called());
   EXPECT_EQ(missing(&here).Or(nullptr), nullptr);
   EXPECT_EQ(echo(&here).Or(nullptr), &here);
+  // The same for entries that return nothing and for member functions: a missing one
+  // is never called at address 0, and says it was not called.
+  Counter untouched;
+  const host::Cdecl<void(Counter*)> missing_bump{};
+  const host::Thiscall<void(Counter*)> missing_member_bump{};
+  const host::Thiscall<void*(void*)> missing_member{};
+  EXPECT_FALSE(missing_bump(&untouched).Called());
+  EXPECT_FALSE(missing_member_bump(&untouched).Called());
+  EXPECT_FALSE(missing_member(&here).Called());
+  EXPECT_EQ(missing_member(&here).Or(nullptr), nullptr);
+  EXPECT_EQ(untouched.calls, 0);
   const host::Data<std::uint8_t> no_flag{};
   const std::uint8_t set = 7;
   const host::Data<std::uint8_t> flag{host::Address_Of(&set)};

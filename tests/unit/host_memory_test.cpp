@@ -25,6 +25,12 @@ TEST_F(HostMemoryTest, ElementRequestBeyondThirtyTwoBitsFailsBeforeTheHostIsAske
   EXPECT_EQ(host_.Heap().Allocations(), 1u);
   host::Host_Release(block);
   EXPECT_EQ(host_.Heap().Live_Blocks(), 0u);
+  // The largest count whose bytes still fit in 32 bits is the host's to refuse, not ours
+  // (the heap here refuses it, as a real one would).
+  host_.Heap().Fail_Allocation(2);
+  EXPECT_EQ(host::Host_Allocate_Elements<std::uint64_t>(0x1FFFFFFFu), nullptr);
+  ASSERT_EQ(host_.Requested_Sizes().size(), 2u);
+  EXPECT_EQ(host_.Requested_Sizes().back(), 0xFFFFFFF8u);
 }
 
 TEST_F(HostMemoryTest, ZeroElementsAskTheHostForZeroBytes) {

@@ -70,6 +70,25 @@ TEST_F(HostStringTest, TextThatFitsReusesTheCurrentBlock) {
   EXPECT_EQ(host_.Heap().Allocations(), 1u);
 }
 
+// Text that exactly fills its storage: the 15 inline characters, a block grown to
+// exactly the length (31 | 15 = 31), and that block reused at exactly its capacity.
+// Each is done, and no byte goes past the terminator.
+TEST_F(HostStringTest, TextThatExactlyFillsItsStorage) {
+  HostString s = Empty_Inline();
+  EXPECT_TRUE(plugin::Assign(s, std::string(15, 'i').c_str()));
+  EXPECT_EQ(s.capacity, 15u);
+  EXPECT_EQ(host_.Heap().Allocations(), 0u);
+  EXPECT_TRUE(plugin::Assign(s, std::string(31, 'b').c_str()));
+  EXPECT_EQ(s.capacity, 31u);
+  char* block = s.text.block;
+  EXPECT_TRUE(plugin::Assign(s, std::string(31, 'c').c_str()));
+  EXPECT_EQ(s.text.block, block) << "an exact fit reuses the block";
+  EXPECT_EQ(std::string(s.text.block), std::string(31, 'c'));
+  EXPECT_EQ(host_.Heap().Allocations(), 1u);
+  host_.Heap().Check();
+  EXPECT_TRUE(host_.Heap().Errors().empty());
+}
+
 TEST_F(HostStringTest, FailedAllocationLeavesTheRecordAsItWas) {
   HostString s = Empty_Inline();
   plugin::Assign(s, "old");

@@ -1,11 +1,13 @@
 #include "host/host_variant.h"
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 
 #include <cstdint>
 #include <cstring>
 
+#include "host/memory_probe.h"
 #include "standin/image/host_layout.h"
 #include "tests/support/plugin_state.h"
 
@@ -93,6 +95,27 @@ TEST_F(HostVariantTest, UnreadableProbeMemoryCountsAsAMismatch) {
   EXPECT_EQ(plugin_state::Detect_Build(), 4);
   ASSERT_EQ(mprotect(reinterpret_cast<void*>(Probe_Pages), Probe_Length, PROT_NONE), 0);
   EXPECT_EQ(plugin_state::Detect_Build(), 6);
+}
+
+// The number of files the process has open.
+std::size_t Open_Files() {
+  std::size_t count = 0;
+  if (DIR* fds = opendir("/proc/self/fd")) {
+    while (readdir(fds) != nullptr) ++count;
+    closedir(fds);
+  }
+  return count;
+}
+
+// The native probe at the exact edges of a mapping: a range from its first byte to its
+// last is readable, one byte more on either side is not, and no file stays open.
+TEST_F(HostVariantTest, ProbeSeesTheExactEdgesOfAMapping) {
+  const auto start = static_cast<host::Address>(Probe_Pages);
+  const std::size_t open_before = Open_Files();
+  EXPECT_TRUE(host::Is_Readable(start, Probe_Length));
+  EXPECT_FALSE(host::Is_Readable(start, Probe_Length + 1));
+  EXPECT_FALSE(host::Is_Readable(start - 1, 2));
+  EXPECT_EQ(Open_Files(), open_before);
 }
 
 TEST_F(HostVariantTest, UnknownBuildBindsNothing) {

@@ -14,6 +14,7 @@
 #include <random>
 #include <string>
 
+#include "commands/big_unsigned.h"
 #include "tests/unit/bit_patterns.h"
 
 namespace {
@@ -139,6 +140,43 @@ TEST(ReadAmountTest, SignedZerosAndInfinitiesKeepTheirSign) {
   EXPECT_EQ(Read_Decimal("0e999999999999"), 0.0);
 }
 
+// The exact integers under the decimal reader, at their edges: zero, a value across two
+// words, and a value in the top bit of the last word, where a carry, a shift or a
+// word past the value must neither be lost nor written past the array.
+TEST(BigUnsignedTest, ZeroTwoWordValuesAndTheFullCapacity) {
+  using commands::BigUnsigned;
+  const BigUnsigned zero;
+  EXPECT_TRUE(zero.Is_Zero());
+  EXPECT_EQ(zero.Bit_Length(), 0u);
+  BigUnsigned cleared(5);
+  cleared.Multiply_Add(0, 0);
+  EXPECT_TRUE(cleared.Is_Zero()) << "a zero product keeps no word";
+  EXPECT_EQ(Compare(cleared, zero), 0);
+
+  // The high word of a 64-bit start, and the length counted from the top word.
+  const BigUnsigned two_words(0x123456789ull);
+  EXPECT_EQ(two_words.Bit_Length(), 33u);
+  BigUnsigned built(0x12345678u);
+  built.Multiply_Add(16, 9);
+  EXPECT_EQ(Compare(built, two_words), 0);
+
+  const std::uint32_t capacity_bits = BigUnsigned::Capacity_Words * 32;
+  BigUnsigned top(1);
+  top.Shift_Left(capacity_bits - 1);
+  EXPECT_EQ(top.Bit_Length(), capacity_bits) << "a shift that exactly fits is made";
+  BigUnsigned refused = top;
+  refused.Shift_Left(1);
+  EXPECT_EQ(Compare(refused, top), 0) << "a shift that does not fit leaves the value";
+  BigUnsigned carried = top;
+  carried.Multiply_Add(3, 0);  // 2^4096 + 2^4095: the carry past the top is dropped
+  EXPECT_EQ(Compare(carried, top), 0);
+  BigUnsigned halved = top;
+  halved.Shift_Right_One();
+  EXPECT_EQ(halved.Bit_Length(), capacity_bits - 1);
+  halved.Shift_Left(1);
+  EXPECT_EQ(Compare(halved, top), 0);
+}
+
 // Where rounding is hardest: ties to even, the edges of the double range, denormals,
 // and digits far beyond the ones kept.
 TEST(ReadAmountTest, HardRoundingCasesMatchTheReference) {
@@ -152,6 +190,9 @@ TEST(ReadAmountTest, HardRoundingCasesMatchTheReference) {
   below.back() = '1';
   EXPECT_EQ(Read_Decimal(below.c_str()), DBL_MAX);
   const std::string zeros(900, '0');
+  // 1.00000000000000008 lies just above a power of two: the quotient's 54 bits are
+  // exactly 2^53 and the remainder alone decides. 0.99999999999999999 and
+  // 9007199254740991.9 round up out of their 53 bits into the next power of two.
   for (const std::string& text : {max_halfway,
                                   below,
                                   std::string("1.7976931348623157e308"),
@@ -170,6 +211,9 @@ TEST(ReadAmountTest, HardRoundingCasesMatchTheReference) {
                                   std::string("8978445303103054e16"),
                                   std::string("0.1"),
                                   std::string("16777217"),
+                                  std::string("1.00000000000000008"),
+                                  std::string("0.99999999999999999"),
+                                  std::string("9007199254740991.9"),
                                   std::string("3.4028235677973366e38"),
                                   std::string("1.4012984643248171e-45"),
                                   std::string("7.0064923216240854e-46"),
