@@ -84,9 +84,9 @@ QUIET_BUILD := scripts/quiet_build.sh
 
 # The real DLL in the Windows stand-in server, under Wine. BUILD=0|1|4|none picks the host build.
 # Wine's first start, which prepares its prefix, is part of the quiet build.
-# Where Wine cannot run (scripts/wine_runs.sh says why), the native server stands in.
+# Where Wine cannot run (scripts/runs_here.sh says why), the native server stands in.
 run:
-	@if scripts/wine_runs.sh; then $(MAKE) --no-print-directory run-wine; \
+	@if scripts/runs_here.sh wine; then $(MAKE) --no-print-directory run-wine; \
 	else echo "Starting the native stand-in server instead." >&2; $(MAKE) --no-print-directory run-native; fi
 
 run-wine:
@@ -108,7 +108,7 @@ test-linux: linux
 # Where Wine cannot run, the checks of the DLL that need no Wine still run, and the
 # tests left out are named: a skipped part is said, never passed over in silence.
 test-windows: dll
-	@if scripts/wine_runs.sh; then cd $(WINDOWS_DIR) && ctest --output-on-failure; else \
+	@if scripts/runs_here.sh wine; then cd $(WINDOWS_DIR) && ctest --output-on-failure; else \
 	  echo "test-windows: SKIPPED the Wine tests:" >&2; \
 	  (cd $(WINDOWS_DIR) && ctest -N -L wine | grep 'Test *#' >&2); \
 	  cd $(WINDOWS_DIR) && ctest --output-on-failure -LE wine; fi
@@ -119,14 +119,19 @@ test-windows: dll
 # and through the operator's DLL under Wine, in host builds 0, 1 and 4 and under a German
 # C runtime locale: the transcripts, floats listed by their bits, must be identical.
 test-differential: linux dll
-	@scripts/wine_runs.sh || { echo "test-differential: SKIPPED (it compares native runs with Wine's)" >&2; exit 0; }; \
+	@scripts/runs_here.sh wine || { echo "test-differential: SKIPPED (it compares native runs with Wine's)" >&2; exit 0; }; \
 	tests/differential/run_differential.sh $(LINUX_DIR) $(WINDOWS_DIR) dist/quillon.dll build/differential
 
 # The native build and every test under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps $(ASAN_DIR)/CMakeCache.txt
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 
-test-sanitize: sanitize
+# Where the sanitizers cannot run (scripts/runs_here.sh says why), neither part builds
+# or runs, and each says it is skipped.
+SKIP_UNLESS_SANITIZERS_RUN = scripts/runs_here.sh sanitizers || { echo "$@: SKIPPED" >&2; exit 0; };
+
+test-sanitize:
+	@$(SKIP_UNLESS_SANITIZERS_RUN) $(MAKE) --no-print-directory sanitize && \
 	cd $(ASAN_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
 
 # The same with clang, the plug-in instrumented for libFuzzer: every test again, and a
@@ -134,7 +139,8 @@ test-sanitize: sanitize
 fuzz-build: deps $(FUZZ_DIR)/CMakeCache.txt
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 
-test-fuzz: fuzz-build
+test-fuzz:
+	@$(SKIP_UNLESS_SANITIZERS_RUN) $(MAKE) --no-print-directory fuzz-build && \
 	cd $(FUZZ_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
 
 # Fuzzes the ten commands for FUZZ_SECONDS; prints the executions run and the crashes
