@@ -49,10 +49,12 @@ bool Is_Readable(Address start, std::size_t length) {
   const std::uintmax_t end = static_cast<std::uintmax_t>(start) + length;
   char line[512];
   while (cursor < end && std::fgets(line, sizeof line, maps) != nullptr) {
+    // Only the first permission letter matters, so only it is read: no buffer for the
+    // rest that a wrong width could overrun.
     unsigned long long low = 0, high = 0;
-    char permissions[5] = {};
-    if (std::sscanf(line, "%llx-%llx %4s", &low, &high, permissions) != 3) continue;
-    if (low <= cursor && cursor < high && permissions[0] == 'r') cursor = high;
+    char read_permission = 0;
+    if (std::sscanf(line, "%llx-%llx %c", &low, &high, &read_permission) != 3) continue;
+    if (low <= cursor && cursor < high && read_permission == 'r') cursor = high;
   }
   std::fclose(maps);
   return cursor >= end;
