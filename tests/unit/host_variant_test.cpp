@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 
 #include <cstdint>
 #include <cstring>
@@ -116,6 +117,22 @@ TEST_F(HostVariantTest, ProbeSeesTheExactEdgesOfAMapping) {
   EXPECT_FALSE(host::Is_Readable(start, Probe_Length + 1));
   EXPECT_FALSE(host::Is_Readable(start - 1, 2));
   EXPECT_EQ(Open_Files(), open_before);
+}
+
+// A probe that cannot read the process's map (no file descriptor left) must answer
+// "not readable": answering "readable" would let build detection read a range that may
+// not be mapped, and bring the server down.
+TEST_F(HostVariantTest, ProbeThatCannotReadTheMapAnswersNotReadable) {
+  const auto start = static_cast<host::Address>(Probe_Pages);
+  rlimit files{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &files), 0);
+  rlimit none = files;
+  none.rlim_cur = 0;
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &none), 0);
+  const bool readable = host::Is_Readable(start, Probe_Length);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &files), 0);
+  EXPECT_FALSE(readable);
+  EXPECT_TRUE(host::Is_Readable(start, Probe_Length));
 }
 
 TEST_F(HostVariantTest, UnknownBuildBindsNothing) {
