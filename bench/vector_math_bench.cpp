@@ -455,26 +455,24 @@ class SummaryReporter : public benchmark::ConsoleReporter {
         "bits toward zero, invalid, zero-divide and overflow unmasked; MXCSR by default, "
         "flush-to-zero with denormals-are-zero, the same traps unmasked)\n",
         Small().label);
-    Print_Guard_Heading(States_Of(Plain_States), false);
-    for (const char* op : Operation_Names)
-      Print_Guard_Row(op, "plain", Small(), Plain_States, false);
-    for (const char* op : vector3::Names) {
-      Print_Guard_Row(op, "vector3", Small_Vector3(), Plain_States, false);
-    }
-    Print_Guard_Heading(States_Of(Packed_States), false);
-    for (const char* op : Operation_Names)
-      Print_Guard_Row(op, "SSE", Small(), Packed_States, false);
+    Print_Guard_Table(false);
     std::printf(
         "\nThe same as time ratios: the host state's (the fast path) over the unguarded slot, "
         "each other state's over the host state's\n");
-    Print_Guard_Heading(States_Of(Plain_States), true);
+    Print_Guard_Table(true);
+  }
+
+  // The plain, Vector3 and SSE rows, as times or as ratios.
+  void Print_Guard_Table(bool ratios) const {
+    Print_Guard_Heading(States_Of(Plain_States), ratios);
     for (const char* op : Operation_Names)
-      Print_Guard_Row(op, "plain", Small(), Plain_States, true);
+      Print_Guard_Row(op, "plain", Small(), Plain_States, ratios);
     for (const char* op : vector3::Names) {
-      Print_Guard_Row(op, "vector3", Small_Vector3(), Plain_States, true);
+      Print_Guard_Row(op, "vector3", Small_Vector3(), Plain_States, ratios);
     }
-    Print_Guard_Heading(States_Of(Packed_States), true);
-    for (const char* op : Operation_Names) Print_Guard_Row(op, "SSE", Small(), Packed_States, true);
+    Print_Guard_Heading(States_Of(Packed_States), ratios);
+    for (const char* op : Operation_Names)
+      Print_Guard_Row(op, "SSE", Small(), Packed_States, ratios);
   }
 
   static void Print_Guard_Heading(const std::vector<TimedState>& states, bool ratios) {
