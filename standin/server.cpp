@@ -84,7 +84,7 @@ bool Server::Load_Module(const std::string& plugin_path) {
   const bool loaded = module_.Load(plugin_path, &error_);
   Check_Fpu("loading the module", loading.Finish());
   if (!loaded || !exports_.Bind(module_, &error_)) return false;
-  if (PluginModule::Loader_Runs_Entry()) {
+  if (module_.Loader_Runs_Entry()) {
     report_.entry_result = 1;  // the system loader ran it; a failed entry fails the load
   } else {
     report_.entry_result = exports_.Dll_Main(module_.Handle(), Process_Attach, nullptr);

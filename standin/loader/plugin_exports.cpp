@@ -21,9 +21,10 @@ bool PluginExports::Bind(const PluginModule& module, std::string* error) {
       {"DllMain", &dll_main_},
   };
   std::string missing;
+  windows_entry_ = module.Loader_Runs_Entry();
   for (const Wanted& export_entry : wanted) {
     *export_entry.slot = module.Export(export_entry.name);
-    const bool optional = export_entry.slot == &dll_main_ && PluginModule::Loader_Runs_Entry();
+    const bool optional = export_entry.slot == &dll_main_ && module.Loader_Runs_Entry();
     if (*export_entry.slot == nullptr && !optional) missing += std::string(" ") + export_entry.name;
   }
   if (!missing.empty()) *error = "the plug-in lacks the exports" + missing;
@@ -36,13 +37,13 @@ bool PluginExports::Present(const char* name, const void* function) {
   return false;
 }
 
-// The stack error of a compiled cdecl call: the caller removes the arguments, so the
-// export must leave the stack pointer where it found it.
-void PluginExports::Check(const char* name, const HostCodeRun& run) {
+// The stack error of a compiled call: after a cdecl export the stack pointer must be
+// where it was, after a WINAPI entry the arguments must be gone.
+void PluginExports::Check(const char* name, const HostCodeRun& run, bool winapi) {
   if (run.stack_error != 0) {
-    stack_errors_.push_back(std::string(name) + " left the stack " +
-                            std::to_string(run.stack_error) +
-                            " bytes off; a cdecl export removes no arguments");
+    stack_errors_.push_back(
+        std::string(name) + " left the stack " + std::to_string(run.stack_error) + " bytes off; " +
+        (winapi ? "a WINAPI entry removes its arguments" : "a cdecl export removes no arguments"));
   }
   if (!run.fpu_fault.empty()) stack_errors_.push_back(std::string(name) + ": " + run.fpu_fault);
 }
@@ -50,8 +51,10 @@ void PluginExports::Check(const char* name, const HostCodeRun& run) {
 int PluginExports::Dll_Main(void* module, std::uint32_t reason, void* reserved) {
   std::int32_t result = 0;
   if (Present("DllMain", dll_main_)) {
-    Check("DllMain", Run_Host_Code(&Host_Call_Dll_Main, thread_, dll_main_, module, reason,
-                                   reserved, &result));
+    Check("DllMain",
+          Run_Host_Code(windows_entry_ ? &Host_Call_Windows_Dll_Main : &Host_Call_Dll_Main, thread_,
+                        dll_main_, module, reason, reserved, &result),
+          windows_entry_);
   }
   return result;
 }

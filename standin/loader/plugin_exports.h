@@ -40,9 +40,10 @@ class PluginExports {
 
  private:
   bool Present(const char* name, const void* function);
-  void Check(const char* name, const HostCodeRun& run);
+  void Check(const char* name, const HostCodeRun& run, bool winapi = false);
 
   const void* dll_main_ = nullptr;
+  bool windows_entry_ = false;  // DllMain of a Windows DLL: WINAPI
   const void* check_version_ = nullptr;
   const void* plugin_load_ = nullptr;
   const void* set_request_destroy_func_ = nullptr;

@@ -1,13 +1,20 @@
 // The plug-in module as the operating system loads it. Each load maps a fresh private
 // copy of the file, so every boot starts with fresh module state even where an earlier
 // copy pinned itself into the process; Unload releases the module as a loader does.
-// Linux: dlopen and dlclose, and the stand-in runs the module entry itself, as the
-// Windows loader would. Windows: LoadLibrary (which runs the entry) and FreeLibrary,
-// with the module's imports of GetProcAddress and MessageBoxA pointed at the stand-in.
+// Linux: a shared object through dlopen and dlclose, the stand-in running the module
+// entry itself; a Windows DLL (the operator's quillon.dll) mapped by PeImage, which
+// runs its entry as the Windows loader does, its imports bound to the stand-in.
+// Windows: LoadLibrary (which runs the entry) and FreeLibrary, with the module's
+// imports of GetProcAddress and MessageBoxA pointed at the stand-in.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include "standin/loader/pe_image.h"
+#endif
 
 namespace standin {
 
@@ -34,14 +41,23 @@ class PluginModule {
   void* Handle() const { return handle_; }
   const void* Export(const char* name) const;
   // True where the system loader has already run the module entry during Load.
-  static bool Loader_Runs_Entry();
-  // Imports the stand-in redirected to its recording functions (Windows only).
+  bool Loader_Runs_Entry() const;
+  // Imports the stand-in redirected to its recording functions (Windows, and a Windows
+  // DLL on Linux).
   const std::vector<std::string>& Redirected_Imports() const { return redirected_; }
 
  private:
   void* handle_ = nullptr;
   std::string copy_;  // the private copy's path
   std::vector<std::string> redirected_;
+#ifndef _WIN32
+  bool Load_Windows_Dll(const std::vector<unsigned char>& file, std::string* error);
+  void Unload_Windows_Dll();
+
+  std::unique_ptr<PeImage> dll_;  // a Windows DLL, mapped here
+  bool dll_pinned_ = false;       // it pinned itself: no FreeLibrary releases it
+  bool last_was_dll_ = false;
+#endif
 };
 
 }  // namespace standin

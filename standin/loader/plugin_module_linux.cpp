@@ -5,7 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
+#include <memory>
 
+#include "standin/loader/pe_windows_api.h"
 #include "standin/loader/plugin_module.h"
 
 namespace standin {
@@ -40,10 +43,40 @@ bool Make_Private_Copy(const std::string& path, std::string* copy, std::string* 
   return true;
 }
 
+bool Read_File(const std::string& path, std::vector<unsigned char>* bytes) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  bytes->assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  return !file.bad();
+}
+
+// The Windows entry point: DllMain(module, reason, reserved), stdcall, a BOOL back.
+using DllEntry = int(__attribute__((stdcall)) *)(void*, unsigned, void*);
+constexpr unsigned Process_Detach = 0;
+constexpr unsigned Process_Attach = 1;
+
+int Run_Entry(const PeImage& image, unsigned reason) {
+  const auto entry = reinterpret_cast<DllEntry>(const_cast<void*>(image.Entry()));
+  return entry != nullptr ? entry(image.Base(), reason, nullptr) : 1;
+}
+
+// Pinned modules stay mapped until the process ends, whoever loaded them.
+std::vector<std::unique_ptr<PeImage>>& Pinned_For_Good() {
+  static std::vector<std::unique_ptr<PeImage>> pinned;
+  return pinned;
+}
+
 }  // namespace
 
 bool PluginModule::Load(const std::string& path, std::string* error) {
   Unload();
+  std::vector<unsigned char> file;
+  if (!Read_File(path, &file)) {
+    *error = "cannot read the plug-in " + path;
+    return false;
+  }
+  last_was_dll_ = PeImage::Looks_Like_Pe(file);
+  if (last_was_dll_) return Load_Windows_Dll(file, error);
   std::string copy;
   if (!Make_Private_Copy(path, &copy, error)) return false;
   handle_ = dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -57,13 +90,61 @@ bool PluginModule::Load(const std::string& path, std::string* error) {
   return true;
 }
 
+// As the Windows loader maps a DLL: a fresh image, its imports bound to the stand-in,
+// then its entry run for the attach; an entry that answers FALSE fails the load, and
+// the module goes again.
+bool PluginModule::Load_Windows_Dll(const std::vector<unsigned char>& file, std::string* error) {
+  auto image = std::make_unique<PeImage>();
+  std::string reason;
+  if (!image->Map(file, &pe_windows_api::Resolve, &reason)) {
+    *error = "cannot load the plug-in: " + reason;
+    return false;
+  }
+  dll_ = std::move(image);
+  dll_pinned_ = false;
+  pe_windows_api::Register_Module(dll_.get(), &dll_pinned_);
+  handle_ = dll_->Base();
+  redirected_.clear();
+  for (const std::string& import : dll_->Imports()) {
+    redirected_.push_back(import.substr(import.find('!') + 1));
+  }
+  if (Run_Entry(*dll_, Process_Attach) == 0) {
+    Unload_Windows_Dll();
+    *error = "cannot load the plug-in: its entry point failed the attach";
+    return false;
+  }
+  return true;
+}
+
+// FreeLibrary: the entry runs for the detach and the image goes, unless the module
+// pinned itself; then nothing happens, and it stays for the rest of the process.
+void PluginModule::Unload_Windows_Dll() {
+  if (dll_pinned_) {
+    // The registration must not point at this object's flag once it is gone.
+    static bool pinned = true;
+    pe_windows_api::Unregister_Module(dll_.get());
+    pe_windows_api::Register_Module(dll_.get(), &pinned);
+    Pinned_For_Good().push_back(std::move(dll_));
+  } else {
+    Run_Entry(*dll_, Process_Detach);
+    pe_windows_api::Unregister_Module(dll_.get());
+    dll_.reset();
+  }
+  handle_ = nullptr;
+}
+
 void PluginModule::Unload() {
+  if (dll_ != nullptr) {
+    Unload_Windows_Dll();
+    return;
+  }
   if (handle_ != nullptr) dlclose(handle_);
   handle_ = nullptr;
 }
 
 // The loader still knows the copy by the name it was opened under, file gone or not.
 bool PluginModule::Still_Mapped() const {
+  if (last_was_dll_) return dll_ != nullptr || dll_pinned_;
   if (copy_.empty()) return false;
   void* handle = dlopen(copy_.c_str(), RTLD_NOW | RTLD_NOLOAD);
   if (handle == nullptr) return false;
@@ -72,9 +153,10 @@ bool PluginModule::Still_Mapped() const {
 }
 
 const void* PluginModule::Export(const char* name) const {
+  if (dll_ != nullptr) return dll_->Export(name);
   return handle_ == nullptr ? nullptr : dlsym(handle_, name);
 }
 
-bool PluginModule::Loader_Runs_Entry() { return false; }
+bool PluginModule::Loader_Runs_Entry() const { return last_was_dll_; }
 
 }  // namespace standin

@@ -179,6 +179,6 @@ const void* PluginModule::Export(const char* name) const {
   return reinterpret_cast<const void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
 }
 
-bool PluginModule::Loader_Runs_Entry() { return true; }
+bool PluginModule::Loader_Runs_Entry() const { return true; }
 
 }  // namespace standin

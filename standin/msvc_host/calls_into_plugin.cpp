@@ -9,6 +9,8 @@
 namespace {
 
 // The loader's view of the exports: plain functions, the caller removes the arguments.
+// The module entry of a Windows DLL is WINAPI (stdcall): it removes its own.
+using WindowsDllMainFunction = int(__stdcall*)(void*, uint32_t, void*);
 // The module entry is called this way only by the native stand-in, which plays the
 // system loader too; on Windows the loader runs it.
 using DllMainFunction = int(__cdecl*)(void*, uint32_t, void*);
@@ -35,6 +37,15 @@ int32_t Host_Call_Dll_Main(const void* entry, void* module, uint32_t reason, voi
   int value = 0;
   const int32_t error =
       HOST_ABI_MEASURED(value = As<DllMainFunction>(entry)(module, reason, reserved));
+  *result = value;
+  return error;
+}
+
+int32_t Host_Call_Windows_Dll_Main(const void* entry, void* module, uint32_t reason, void* reserved,
+                                   int32_t* result) {
+  int value = 0;
+  const int32_t error =
+      HOST_ABI_MEASURED(value = As<WindowsDllMainFunction>(entry)(module, reason, reserved));
   *result = value;
   return error;
 }

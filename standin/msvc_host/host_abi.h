@@ -21,6 +21,9 @@ extern "C" {
 /* --- The loader calling the plug-in's exports (cdecl; bool results read from AL). */
 int32_t Host_Call_Dll_Main(const void* entry, void* module, uint32_t reason, void* reserved,
                            int32_t* result);
+/* The entry of a Windows DLL, WINAPI: the callee removes the arguments. */
+int32_t Host_Call_Windows_Dll_Main(const void* entry, void* module, uint32_t reason, void* reserved,
+                                   int32_t* result);
 int32_t Host_Call_Check_Version(const void* entry, void* ignored, void* version_report,
                                 uint8_t* result);
 int32_t Host_Call_Plugin_Load(const void* entry, void* extension_module, uint32_t opaque,

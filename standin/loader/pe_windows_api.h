@@ -1,0 +1,26 @@
+// The Windows functions a DLL mapped by PeImage imports, played by the stand-in on
+// Linux: KERNEL32's DisableThreadLibraryCalls, GetModuleHandleExW, GetProcAddress and
+// VirtualQuery, USER32's MessageBoxA. They are stdcall, as on Windows, and record
+// every call as the stand-in's other Windows functions do (windows_api.h).
+#pragma once
+
+#include <string>
+
+namespace standin {
+
+class PeImage;
+
+namespace pe_windows_api {
+
+// The stand-in's function for `library`!`function` (names as an import table has them,
+// the library's in any case), or null when it provides none.
+const void* Resolve(const std::string& library, const std::string& function);
+
+// A module whose addresses GetModuleHandleExW knows. `pinned` is set when the module
+// pins itself; it must outlive the registration.
+void Register_Module(const PeImage* image, bool* pinned);
+void Unregister_Module(const PeImage* image);
+
+}  // namespace pe_windows_api
+
+}  // namespace standin
