@@ -34,7 +34,7 @@ export WINEDEBUG ?= -all
 export WINEDLLOVERRIDES ?= mscoree,mshtml=
 
 .PHONY: all deps linux windows dll release run run-wine run-native test test-linux test-windows bench clean \
-        sanitize test-sanitize fuzz-build test-fuzz fuzz test-differential lint mutate
+        sanitize test-sanitize test-dll-native fuzz-build test-fuzz fuzz test-differential lint mutate
 
 all: linux windows
 
@@ -100,7 +100,7 @@ run-native:
 	  $(MAKE) --no-print-directory linux
 	@$(LINUX_DIR)/standin/quillon-standin --build $(BUILD) --plugin $(LINUX_DIR)/plugin/libquillon.so
 
-test: test-linux test-windows test-differential test-sanitize test-fuzz
+test: test-linux test-windows test-dll-native test-differential test-sanitize test-fuzz
 
 test-linux: linux
 	cd $(LINUX_DIR) && ctest --output-on-failure -j $(JOBS)
@@ -114,6 +114,13 @@ test-windows: dll
 	  cd $(WINDOWS_DIR) && ctest --output-on-failure -LE wine; fi
 	tests/binary/check_dll_tables.sh dist/quillon.dll
 	tests/binary/check_hardening.py dist/quillon.dll
+
+# The integration suite of the native build with the operator's DLL in place of the
+# shared object: the native stand-in maps quillon.dll itself (standin/loader/pe_image.h),
+# so the shipped bytes run every integration test, in every thread state, with or
+# without Wine.
+test-dll-native: linux dll
+	$(LINUX_DIR)/tests/integration/quillon_integration_tests --plugin dist/quillon.dll
 
 # The same generated console lines (and the fuzzing corpus) through the native stand-in
 # and through the operator's DLL under Wine, in host builds 0, 1 and 4 and under a German
