@@ -54,17 +54,16 @@ constexpr std::uint16_t Relocation_Highlow = 3;  // IMAGE_REL_BASED_HIGHLOW
 constexpr std::uint32_t Import_By_Ordinal = 0x80000000;
 }  // namespace pe
 
-std::uint16_t Read16(const std::uint8_t* at) {
-  std::uint16_t value;
+// The image's fields, little-endian like this processor, at any alignment.
+template <typename Field>
+Field Read(const std::uint8_t* at) {
+  Field value;
   std::memcpy(&value, at, sizeof value);
   return value;
 }
 
-std::uint32_t Read32(const std::uint8_t* at) {
-  std::uint32_t value;
-  std::memcpy(&value, at, sizeof value);
-  return value;
-}
+std::uint16_t Read16(const std::uint8_t* at) { return Read<std::uint16_t>(at); }
+std::uint32_t Read32(const std::uint8_t* at) { return Read<std::uint32_t>(at); }
 
 void Write32(std::uint8_t* at, std::uint32_t value) { std::memcpy(at, &value, sizeof value); }
 
@@ -148,12 +147,11 @@ bool PeImage::Copy_Sections(const std::vector<std::uint8_t>& file, std::string* 
   }
   const std::uint32_t image_size = Read32(nt + pe::Image_Size);
   const std::uint32_t headers_size = Read32(nt + pe::Headers_Size);
-  const std::uint32_t sections_at =
-      headers_ + pe::Optional_Header + Read16(nt + pe::Optional_Header_Size);
-  const std::uint16_t sections = Read16(nt + pe::Section_Count);
+  sections_at_ = headers_ + pe::Optional_Header + Read16(nt + pe::Optional_Header_Size);
+  section_count_ = Read16(nt + pe::Section_Count);
   if (image_size == 0 || headers_size > image_size || !fits(0, headers_size) ||
-      !fits(sections_at, std::uint64_t{sections} * pe::Section_Header_Size) ||
-      sections_at + std::uint64_t{sections} * pe::Section_Header_Size > headers_size) {
+      !fits(sections_at_, std::uint64_t{section_count_} * pe::Section_Header_Size) ||
+      sections_at_ + std::uint64_t{section_count_} * pe::Section_Header_Size > headers_size) {
     *error = "the image's headers do not fit the file";
     return false;
   }
@@ -166,8 +164,8 @@ bool PeImage::Copy_Sections(const std::vector<std::uint8_t>& file, std::string* 
   }
   base_ = static_cast<std::uint8_t*>(block);
   std::memcpy(base_, file.data(), headers_size);
-  for (std::uint16_t i = 0; i < sections; ++i) {
-    const std::uint8_t* section = &file[sections_at + i * pe::Section_Header_Size];
+  for (std::uint16_t i = 0; i < section_count_; ++i) {
+    const std::uint8_t* section = &file[sections_at_ + i * pe::Section_Header_Size];
     const std::uint32_t address = Read32(section + pe::Section_Address);
     const std::uint32_t raw_size = Read32(section + pe::Section_Raw_Size);
     const std::uint32_t raw_offset = Read32(section + pe::Section_Raw_Offset);
@@ -189,10 +187,7 @@ bool PeImage::Relocate(std::string* error) {
   const std::uint8_t* nt = base_ + headers_;
   const std::uint32_t delta = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(base_)) -
                               Read32(nt + pe::Image_Base);
-  const std::uint32_t directories = Read32(nt + pe::Directory_Count);
-  const std::uint8_t* entry = nt + pe::Directories + pe::Relocation_Directory * 8;
-  const std::uint32_t table = directories > pe::Relocation_Directory ? Read32(entry) : 0;
-  const std::uint32_t table_size = directories > pe::Relocation_Directory ? Read32(entry + 4) : 0;
+  const auto [table, table_size] = Directory(pe::Relocation_Directory);
   if (table == 0 || table_size == 0) {
     if (delta == 0) return true;
     *error = "the image has no relocations and cannot move from its base";
@@ -224,16 +219,11 @@ bool PeImage::Relocate(std::string* error) {
 }
 
 bool PeImage::Bind_Imports(const ImportResolver& resolve, std::string* error) {
-  const std::uint8_t* nt = base_ + headers_;
-  const std::uint32_t directories = Read32(nt + pe::Directory_Count);
-  if (directories > pe::Tls_Directory &&
-      Read32(nt + pe::Directories + pe::Tls_Directory * 8) != 0) {
+  if (Directory(pe::Tls_Directory).address != 0) {
     *error = "the image has thread-local storage, whose callbacks this loader does not run";
     return false;
   }
-  const std::uint32_t table = directories > pe::Import_Directory
-                                  ? Read32(nt + pe::Directories + pe::Import_Directory * 8)
-                                  : 0;
+  const std::uint32_t table = Directory(pe::Import_Directory).address;
   if (table == 0) return true;
   constexpr std::uint32_t Descriptor_Size = 20;
   for (std::uint32_t at = table;; at += Descriptor_Size) {
@@ -278,9 +268,6 @@ bool PeImage::Bind_Imports(const ImportResolver& resolve, std::string* error) {
 bool PeImage::Protect_Sections(std::string* error) {
   const std::uint8_t* nt = base_ + headers_;
   const std::size_t page = Page_Size();
-  const std::uint32_t sections_at =
-      headers_ + pe::Optional_Header + Read16(nt + pe::Optional_Header_Size);
-  const std::uint16_t sections = Read16(nt + pe::Section_Count);
   // Read every section header before the first mprotect takes the headers' write access.
   struct Range {
     std::uint32_t address, size;
@@ -289,8 +276,8 @@ bool PeImage::Protect_Sections(std::string* error) {
   std::vector<Range> ranges;
   ranges.push_back(
       {0, static_cast<std::uint32_t>(Round_Up(Read32(nt + pe::Headers_Size), page)), PROT_READ});
-  for (std::uint16_t i = 0; i < sections; ++i) {
-    const std::uint8_t* section = base_ + sections_at + i * pe::Section_Header_Size;
+  for (std::uint16_t i = 0; i < section_count_; ++i) {
+    const std::uint8_t* section = base_ + sections_at_ + i * pe::Section_Header_Size;
     const std::uint32_t flags = Read32(section + pe::Section_Flags);
     const std::uint32_t extent = std::max(Read32(section + pe::Section_Virtual_Size),
                                           Read32(section + pe::Section_Raw_Size));
@@ -311,6 +298,14 @@ bool PeImage::Protect_Sections(std::string* error) {
   return true;
 }
 
+// An image may list fewer directories than there are kinds: a missing one is empty.
+PeImage::DataDirectory PeImage::Directory(std::uint32_t index) const {
+  const std::uint8_t* nt = base_ + headers_;
+  if (Read32(nt + pe::Directory_Count) <= index) return {0, 0};
+  const std::uint8_t* entry = nt + pe::Directories + index * 8;
+  return {Read32(entry), Read32(entry + 4)};
+}
+
 const void* PeImage::Entry() const {
   if (base_ == nullptr) return nullptr;
   const std::uint32_t entry = Read32(base_ + headers_ + pe::Entry_Point);
@@ -319,9 +314,7 @@ const void* PeImage::Entry() const {
 
 const void* PeImage::Export(const char* name) const {
   if (base_ == nullptr) return nullptr;
-  const std::uint8_t* nt = base_ + headers_;
-  if (Read32(nt + pe::Directory_Count) <= pe::Export_Directory) return nullptr;
-  const std::uint32_t table = Read32(nt + pe::Directories + pe::Export_Directory * 8);
+  const std::uint32_t table = Directory(pe::Export_Directory).address;
   const std::uint8_t* directory = table != 0 ? At(table, 40) : nullptr;
   if (directory == nullptr) return nullptr;
   const std::uint32_t functions = Read32(directory + 20);

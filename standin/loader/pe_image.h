@@ -56,12 +56,18 @@ class PeImage {
   bool Relocate(std::string* error);
   bool Bind_Imports(const ImportResolver& resolve, std::string* error);
   bool Protect_Sections(std::string* error);
+  struct DataDirectory {
+    std::uint32_t address, size;
+  };
+  DataDirectory Directory(std::uint32_t index) const;
   // A pointer `size` bytes long at `rva` inside the image, or null if it leaves it.
   std::uint8_t* At(std::uint32_t rva, std::size_t size = 1) const;
 
   std::uint8_t* base_ = nullptr;
   std::size_t size_ = 0;
-  std::uint32_t headers_ = 0;  // offset of the NT headers
+  std::uint32_t headers_ = 0;      // offset of the NT headers
+  std::uint32_t sections_at_ = 0;  // offset of the section table
+  std::uint16_t section_count_ = 0;
   std::vector<std::string> imports_;
 };
 

@@ -16,10 +16,11 @@ namespace pe_windows_api {
 // the library's in any case), or null when it provides none.
 const void* Resolve(const std::string& library, const std::string& function);
 
-// A module whose addresses GetModuleHandleExW knows. `pinned` is set when the module
-// pins itself; it must outlive the registration.
-void Register_Module(const PeImage* image, bool* pinned);
+// A module whose addresses GetModuleHandleExW knows, from its mapping to its release.
+void Register_Module(const PeImage* image);
 void Unregister_Module(const PeImage* image);
+// Whether the module has pinned itself through GetModuleHandleExW.
+bool Is_Pinned(const PeImage* image);
 
 }  // namespace pe_windows_api
 

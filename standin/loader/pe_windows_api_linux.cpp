@@ -20,7 +20,7 @@ namespace {
 
 struct Registered {
   const PeImage* image;
-  bool* pinned;
+  bool pinned;
 };
 
 std::vector<Registered>& Modules() {
@@ -28,8 +28,8 @@ std::vector<Registered>& Modules() {
   return modules;
 }
 
-const Registered* Module_Holding(const void* address) {
-  for (const Registered& module : Modules()) {
+Registered* Module_Holding(const void* address) {
+  for (Registered& module : Modules()) {
     if (module.image->Contains(address)) return &module;
   }
   return nullptr;
@@ -120,9 +120,9 @@ STANDIN_HOST_ENTRY STANDIN_WINAPI int Get_Module_Handle_Ex_W(unsigned flags, con
   constexpr unsigned Pin = 0x1;
   constexpr unsigned From_Address = 0x4;
   if (module != nullptr) *module = nullptr;
-  const Registered* holder = (flags & From_Address) != 0 ? Module_Holding(name) : nullptr;
+  Registered* holder = (flags & From_Address) != 0 ? Module_Holding(name) : nullptr;
   const bool pinned = holder != nullptr && (flags & Pin) != 0;
-  if (pinned) *holder->pinned = true;
+  if (pinned) holder->pinned = true;
   windows_api::Record_Pin({flags, name, pinned});
   if (holder != nullptr && module != nullptr) *module = holder->image->Base();
   return holder != nullptr ? 1 : 0;
@@ -179,7 +179,14 @@ const void* Resolve(const std::string& library, const std::string& function) {
   return nullptr;
 }
 
-void Register_Module(const PeImage* image, bool* pinned) { Modules().push_back({image, pinned}); }
+void Register_Module(const PeImage* image) { Modules().push_back({image, false}); }
+
+bool Is_Pinned(const PeImage* image) {
+  for (const Registered& module : Modules()) {
+    if (module.image == image) return module.pinned;
+  }
+  return false;
+}
 
 void Unregister_Module(const PeImage* image) {
   std::vector<Registered>& modules = Modules();

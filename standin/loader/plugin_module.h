@@ -55,7 +55,7 @@ class PluginModule {
   void Unload_Windows_Dll();
 
   std::unique_ptr<PeImage> dll_;  // a Windows DLL, mapped here
-  bool dll_pinned_ = false;       // it pinned itself: no FreeLibrary releases it
+  bool dll_pinned_ = false;       // found pinned at Unload: no FreeLibrary released it
   bool last_was_dll_ = false;
 #endif
 };

@@ -94,6 +94,7 @@ bool PluginModule::Load(const std::string& path, std::string* error) {
 // then its entry run for the attach; an entry that answers FALSE fails the load, and
 // the module goes again.
 bool PluginModule::Load_Windows_Dll(const std::vector<unsigned char>& file, std::string* error) {
+  dll_pinned_ = false;
   auto image = std::make_unique<PeImage>();
   std::string reason;
   if (!image->Map(file, &pe_windows_api::Resolve, &reason)) {
@@ -101,8 +102,7 @@ bool PluginModule::Load_Windows_Dll(const std::vector<unsigned char>& file, std:
     return false;
   }
   dll_ = std::move(image);
-  dll_pinned_ = false;
-  pe_windows_api::Register_Module(dll_.get(), &dll_pinned_);
+  pe_windows_api::Register_Module(dll_.get());
   handle_ = dll_->Base();
   redirected_.clear();
   for (const std::string& import : dll_->Imports()) {
@@ -119,12 +119,9 @@ bool PluginModule::Load_Windows_Dll(const std::vector<unsigned char>& file, std:
 // FreeLibrary: the entry runs for the detach and the image goes, unless the module
 // pinned itself; then nothing happens, and it stays for the rest of the process.
 void PluginModule::Unload_Windows_Dll() {
+  dll_pinned_ = pe_windows_api::Is_Pinned(dll_.get());
   if (dll_pinned_) {
-    // The registration must not point at this object's flag once it is gone.
-    static bool pinned = true;
-    pe_windows_api::Unregister_Module(dll_.get());
-    pe_windows_api::Register_Module(dll_.get(), &pinned);
-    Pinned_For_Good().push_back(std::move(dll_));
+    Pinned_For_Good().push_back(std::move(dll_));  // still registered: still the module
   } else {
     Run_Entry(*dll_, Process_Detach);
     pe_windows_api::Unregister_Module(dll_.get());

@@ -26,6 +26,16 @@ Function As(const void* entry) {
   return reinterpret_cast<Function>(const_cast<void*>(entry));
 }
 
+// The module entry in either convention; the measured stack error tells a wrong one.
+template <typename Entry>
+int32_t Call_Entry(const void* entry, void* module, uint32_t reason, void* reserved,
+                   int32_t* result) {
+  int value = 0;
+  const int32_t error = HOST_ABI_MEASURED(value = As<Entry>(entry)(module, reason, reserved));
+  *result = value;
+  return error;
+}
+
 ConsoleCommand* Command(void* object) { return static_cast<ConsoleCommand*>(object); }
 
 }  // namespace
@@ -34,20 +44,12 @@ extern "C" {
 
 int32_t Host_Call_Dll_Main(const void* entry, void* module, uint32_t reason, void* reserved,
                            int32_t* result) {
-  int value = 0;
-  const int32_t error =
-      HOST_ABI_MEASURED(value = As<DllMainFunction>(entry)(module, reason, reserved));
-  *result = value;
-  return error;
+  return Call_Entry<DllMainFunction>(entry, module, reason, reserved, result);
 }
 
 int32_t Host_Call_Windows_Dll_Main(const void* entry, void* module, uint32_t reason, void* reserved,
                                    int32_t* result) {
-  int value = 0;
-  const int32_t error =
-      HOST_ABI_MEASURED(value = As<WindowsDllMainFunction>(entry)(module, reason, reserved));
-  *result = value;
-  return error;
+  return Call_Entry<WindowsDllMainFunction>(entry, module, reason, reserved, result);
 }
 
 int32_t Host_Call_Check_Version(const void* entry, void* ignored, void* version_report,
