@@ -174,6 +174,22 @@ TEST_F(ModuleEntry, OtherReasonsAndARepeatedAttachChangeNothing) {
   EXPECT_EQ(server.Heap().Allocations(), allocations);
   EXPECT_TRUE(server.Log().empty());
 }
+
+// A start-up that found no build (the host's code not yet readable at the first attach)
+// is tried again by the next attach, and the plug-in then binds and registers. A
+// start-up guard that stayed set after its first run would leave the plug-in unbound,
+// with no commands, for the life of the server.
+TEST_F(ModuleEntry, AnAttachAfterAStartUpThatFoundNoBuildLooksAgain) {
+  standin::ServerOptions options;
+  options.unreadable_probes = true;
+  standin::Server& server = Load_Only(options);
+  ASSERT_TRUE(server.Module().Loaded());
+  ASSERT_TRUE(server.Image().Set_Probes_Readable(true));
+  EXPECT_EQ(server.Exports().Dll_Main(server.Module().Handle(), 1, nullptr), 1);
+  server.Play_Loader();
+  EXPECT_TRUE(server.Report().script_commands);
+  EXPECT_EQ(server.Commands().Commands().size(), Command_Count);
+}
 #endif
 
 }  // namespace
