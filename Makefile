@@ -7,7 +7,8 @@
 #   make fuzz FUZZ_SECONDS=600   fuzz the ten commands for that long
 #   make mutate   change one line of the plug-in at a time and run the native tests
 #                 (docs/mutation-testing.md); MUTATE_SAMPLE=60 MUTATE_SEED=1 for a quick look,
-#                 MUTATE_PATHS='host/ commands/' for some folders only
+#                 MUTATE_PATHS='host/ commands/' for some folders only, MUTATE_OPERATORS=second
+#                 for the second set of operators only
 
 JOBS         ?= 2
 LINUX_DIR    := build/linux
@@ -21,6 +22,7 @@ MUTATE_PATHS ?=
 MUTATE_SAMPLE ?= 0
 MUTATE_SEED  ?= 1
 MUTATE_ARGS  ?=
+MUTATE_OPERATORS ?=
 
 # Every sanitizer report fails the test that triggered it: UBSan stops at the first
 # (the code is built without recovery), ASan always does, LSan fails the process.
@@ -172,7 +174,8 @@ $(MUTATE_DIR)/CMakeCache.txt: | deps
 
 mutate: $(MUTATE_DIR)/CMakeCache.txt
 	python3 scripts/mutate.py --build-dir $(MUTATE_DIR) --sample $(MUTATE_SAMPLE) \
-	  --seed $(MUTATE_SEED) $(if $(strip $(MUTATE_PATHS)),--paths $(MUTATE_PATHS)) $(MUTATE_ARGS)
+	  --seed $(MUTATE_SEED) $(if $(strip $(MUTATE_PATHS)),--paths $(MUTATE_PATHS)) \
+	  $(if $(strip $(MUTATE_OPERATORS)),--operators $(MUTATE_OPERATORS)) $(MUTATE_ARGS)
 
 bench: linux
 	$(LINUX_DIR)/bench/quillon-command-bench

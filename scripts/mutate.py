@@ -215,48 +215,115 @@ def integer_text(value, like):
     return str(value)
 
 
-def line_mutants(line, masked):
-    """(column, original text, replacement text, description) for one line."""
+# The second set of operators: slips of a coarser kind than a moved boundary. Each is
+# one more way a maintainer's edit can go wrong that the first set does not make.
+NEGATED = {"<": ">=", "<=": ">", ">": "<=", ">=": "<"}
+CONDITION = re.compile(r"\b(if|while)\s*\(")
+RETURN_VALUE = re.compile(r"^return\s+(.+);$")
+TRIVIAL_RETURN = re.compile(r"^(\{\}|0|0[uU]?|nullptr|false|true|0\.0f?)$")
+LVALUE = r"(?:\*?[A-Za-z_][\w:]*(?:(?:\.|->)[A-Za-z_]\w*|\[[^\]]*\])*)"
+ASSIGNMENT = re.compile(
+    r"^(?:%s\s*(?:[-+*/%%&|^]|<<|>>)?=(?!=)\s*.+|(?:\+\+|--)%s|%s(?:\+\+|--));$"
+    % (LVALUE, LVALUE, LVALUE))
+
+
+def closing_parenthesis(masked, opening):
+    depth = 0
+    for k in range(opening, len(masked)):
+        depth += {"(": 1, ")": -1}.get(masked[k], 0)
+        if depth == 0:
+            return k
+    return -1
+
+
+def extended_mutants(line, masked):
+    """A comparison negated, a constant moved the other way, a condition negated, a
+    returned value replaced by the type's zero, an assignment statement removed."""
+    found = []
+    for m in BINARY.finditer(masked):
+        if m.group(1) in NEGATED:
+            found.append((m.start(), m.group(1), NEGATED[m.group(1)], None))
+    for m in INTEGER.finditer(masked):
+        value = integer_value(m.group(1))
+        if value:  # the first set moved it one way; zero goes only up, as there
+            step = 1 if m.start() % 2 else -1
+            found.append((m.start(), m.group(0),
+                          integer_text(value + step, m.group(1)) + m.group(2), None))
+    for m in CONDITION.finditer(masked):
+        opening = m.end() - 1
+        closing = closing_parenthesis(masked, opening)
+        if closing > opening + 1:
+            old = line[opening:closing + 1]
+            found.append((opening, old, "(!" + old + ")", "condition negated"))
+    stripped = masked.strip()
+    start = len(masked) - len(masked.lstrip())
+    statement = line[start:len(line.rstrip())]
+    returned = RETURN_VALUE.match(stripped)
+    if returned and not TRIVIAL_RETURN.match(returned.group(1).strip()):
+        found.append((start, statement, "return {};", "returned value replaced by {}"))
+    if ASSIGNMENT.match(stripped) and not NOT_A_CALL.match(stripped):
+        found.append((start, statement, "{}", "assignment removed"))
+    return found
+
+
+def integer_value(digits):
+    plain = digits.replace("'", "")
+    try:
+        return int(plain, 8) if re.fullmatch(r"0\d+", plain) else int(plain, 0)
+    except ValueError:
+        return None
+
+
+def line_mutants(line, masked, operators=("first", "second")):
+    """(column, original text, replacement text, label or None) for one line."""
+    found = first_mutants(line, masked) if "first" in operators else []
+    if "second" in operators:
+        found += extended_mutants(line, masked)
+    return found
+
+
+def first_mutants(line, masked):
+    """A comparison's boundary moved, an operator swapped, a `!` dropped, a constant
+    moved by one, a boolean flipped, a call statement removed."""
     found = []
     for m in BINARY.finditer(masked):
         for new in REPLACE[m.group(1)]:
-            found.append((m.start(), m.group(1), new))
+            found.append((m.start(), m.group(1), new, None))
     for m in INCREMENT.finditer(masked):
-        found.append((m.start(), m.group(0), "--" if m.group(0) == "++" else "++"))
+        found.append((m.start(), m.group(0), "--" if m.group(0) == "++" else "++", None))
     for m in NOT.finditer(masked):
-        found.append((m.start(), "!", ""))
+        found.append((m.start(), "!", "", None))
     for m in BOOLEAN.finditer(masked):
-        found.append((m.start(), m.group(1), "false" if m.group(1) == "true" else "true"))
+        found.append((m.start(), m.group(1), "false" if m.group(1) == "true" else "true", None))
     for m in INTEGER.finditer(masked):
         digits, suffix = m.group(1), m.group(2)
-        try:
-            value = int(digits.replace("'", ""), 0) if not re.fullmatch(r"0\d+", digits) \
-                else int(digits.replace("'", ""), 8)
-        except ValueError:
+        value = integer_value(digits)
+        if value is None:
             continue
         # One step, up or down by the constant's place, so that a table of constants
         # sees both; zero only goes up.
         step = 1 if value == 0 or m.start() % 2 == 0 else -1
-        found.append((m.start(), m.group(0), integer_text(value + step, digits) + suffix))
+        found.append((m.start(), m.group(0), integer_text(value + step, digits) + suffix, None))
     stripped = masked.strip()
     if CALL_STATEMENT.match(stripped) and not NOT_A_CALL.match(stripped) and \
             stripped.count("(") == stripped.count(")"):
         start = len(masked) - len(masked.lstrip())
-        found.append((start, line[start:len(line.rstrip())], "{}"))
+        found.append((start, line[start:len(line.rstrip())], "{}", "call removed"))
     return found
 
 
 class Mutant:
-    def __init__(self, path, number, column, old, new, line, repeat=0):
+    def __init__(self, path, number, column, old, new, line, repeat=0, label=None):
         self.path, self.line, self.column, self.old, self.new = path, number, column, old, new
+        self.label = label
         self.original_line = line
         self.repeat = repeat  # how many lines of the same text come before it in the file
         self.mutated_line = line[:column] + new + line[column + len(old):]
 
     @property
     def change(self):
-        if self.new == "{}":
-            return "call removed"
+        if self.label:
+            return self.label
         return f"'{self.old}' -> '{self.new}'" if self.new else f"'{self.old}' removed"
 
     @property
@@ -267,7 +334,7 @@ class Mutant:
         return (self.path, self.original_line.strip(), f"{self.change} @{self.column}{again}")
 
 
-def find_mutants(paths):
+def find_mutants(paths, operators=("first", "second")):
     mutants = []
     for path in source_files(paths):
         with open(os.path.join(ROOT, path), encoding="utf-8") as source:
@@ -281,8 +348,8 @@ def find_mutants(paths):
             seen[line.strip()] = repeat + 1
             if number in skip or not mask.strip():
                 continue
-            for column, old, new in line_mutants(line, mask):
-                mutants.append(Mutant(path, number, column, old, new, line, repeat))
+            for column, old, new, label in line_mutants(line, mask, operators):
+                mutants.append(Mutant(path, number, column, old, new, line, repeat, label))
     return mutants
 
 
@@ -493,6 +560,10 @@ def main():
                         help="folders or files to mutate (default: the product folders)")
     parser.add_argument("--sample", type=int, default=0, help="only N mutants, drawn by seed")
     parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--operators", choices=("all", "first", "second"), default="all",
+                        help="first: moved boundaries, swapped operators, constants one way, "
+                        "booleans, removed calls; second: negated comparisons and conditions, "
+                        "constants the other way, returned values, removed assignments")
     parser.add_argument("--build-dir", default=os.path.join(ROOT, "build", "mutate"))
     parser.add_argument("--report-dir", default=None)
     parser.add_argument("--emulator", default=None,
@@ -516,7 +587,8 @@ def main():
         return 0
 
     paths = options.paths or PRODUCT_FOLDERS
-    mutants = find_mutants(paths)
+    operators = ("first", "second") if options.operators == "all" else (options.operators,)
+    mutants = find_mutants(paths, operators)
     if options.sample and options.sample < len(mutants):
         mutants = random.Random(options.seed).sample(mutants, options.sample)
         mutants.sort(key=lambda m: (m.path, m.line, m.column))
