@@ -48,7 +48,7 @@ struct Environment {
 // word is read back at the width it was stored (a 32-bit read of a 16-bit store
 // cannot be forwarded from the store, and waits for it to reach the cache), and
 // dropped with lea, which leaves the flags alone.
-__attribute__((always_inline)) inline bool Thread_Gives_Our_Results() {
+__attribute__((always_inline)) inline std::uint32_t Thread_Control_Word() {
   std::uint32_t control;
   __asm__ __volatile__(
       "pushl $0\n\t"
@@ -56,7 +56,18 @@ __attribute__((always_inline)) inline bool Thread_Gives_Our_Results() {
       "movzwl (%%esp), %0\n\t"
       "leal 4(%%esp), %%esp"
       : "=r"(control));
-  return (control & Result_Fields) == Our_Result_Fields;
+  return control;
+}
+
+// The thread's control word against ours, as one word: zero in every result field
+// where they agree. Testing it needs no second register, which the slot's fast path,
+// holding three argument pointers in the few registers i386 has, would have to save;
+// the slow path gets the word itself back with the same exclusive or.
+constexpr std::uint32_t Differences_From_Ours(std::uint32_t control) {
+  return control ^ Our_Result_Fields;
+}
+constexpr bool Gives_Our_Results(std::uint32_t differences) {
+  return (differences & Result_Fields) == 0;
 }
 
 // The slow path of one kernel: every state the fast path does not take. Its functions
@@ -72,13 +83,16 @@ struct SlowPath {
 
   // It removes its arguments itself (stdcall), as a slot does, so a slot can jump to
   // it instead of calling it: the slot then needs no stack frame of its own, which
-  // GCC would realign in the prologue, fast path included. The memory clobbers keep
-  // the kernel's loads and stores between the control-word loads, and its arithmetic
-  // depends on those loads and feeds those stores.
-  MATH_OUT_OF_LINE __attribute__((stdcall)) static void Run_In_Our_State(Arguments&... arguments) {
-    std::uint16_t caller;
+  // GCC would realign in the prologue, fast path included. The caller's control word,
+  // which the slot has just read, comes in EAX (regparm), a register the slot's own
+  // convention leaves free, so the jump still fits and the word is not read twice; it
+  // comes as the slot tested it, against ours (Differences_From_Ours).
+  // The memory clobbers keep the kernel's loads and stores between the control-word
+  // loads, and its arithmetic depends on those loads and feeds those stores.
+  MATH_OUT_OF_LINE __attribute__((stdcall, regparm(1))) static void Run_In_Our_State(
+      std::uint32_t differences, Arguments&... arguments) {
+    const auto caller = static_cast<std::uint16_t>(Differences_From_Ours(differences));
     const std::uint16_t ours = Our_Control_Word;
-    __asm__ __volatile__("fnstcw %0" : "=m"(caller) : : "memory");
     if (__builtin_expect((caller & Exception_Masks) == Exception_Masks, 1)) {
       // Every exception masked, as Direct3D and engines that round toward zero leave
       // them: only precision or rounding differ. Our control word for the work, the
@@ -119,10 +133,11 @@ struct SlowPath {
 // every exception is masked, the status flags given back exactly when a trap is not.
 template <auto Kernel, typename... Arguments>
 __attribute__((always_inline)) inline void Guarded(Arguments&... arguments) {
-  if (__builtin_expect(Thread_Gives_Our_Results(), 1)) {
+  const std::uint32_t differences = Differences_From_Ours(Thread_Control_Word());
+  if (__builtin_expect(Gives_Our_Results(differences), 1)) {
     Kernel(arguments...);
   } else {
-    SlowPath<Kernel, Arguments...>::Run_In_Our_State(arguments...);
+    SlowPath<Kernel, Arguments...>::Run_In_Our_State(differences, arguments...);
   }
 }
 
