@@ -71,7 +71,6 @@ Quotient Divide(BigUnsigned numerator, BigUnsigned denominator, int exponent) {
 void Drop_Last_Bit(Quotient* q) {
   const bool dropped = (q->value & 1) != 0;
   q->half = !dropped ? -1 : (q->inexact ? 1 : 0);
-  q->inexact = dropped || q->inexact;
   q->value >>= 1;
   ++q->exponent;
 }
@@ -79,10 +78,8 @@ void Drop_Last_Bit(Quotient* q) {
 std::uint64_t Rounded_Bits(Quotient q) {
   if (q.value >= (1ull << Mantissa_Bits)) Drop_Last_Bit(&q);
   if (q.half > 0 || (q.half == 0 && (q.value & 1) != 0)) ++q.value;
-  if (q.value == (1ull << Mantissa_Bits)) {
-    q.value >>= 1;
-    ++q.exponent;
-  }
+  // A mantissa rounded up to 2^53 carries into the exponent field by itself, up to the
+  // infinity's bits.
   if (q.exponent > Highest_Exponent) return Infinity_Bits;
   if (q.value < Hidden_Bit) return q.value;  // a denormal: the exponent is the lowest
   return (static_cast<std::uint64_t>(q.exponent + Exponent_Bias) << (Mantissa_Bits - 1)) +

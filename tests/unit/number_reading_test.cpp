@@ -197,6 +197,7 @@ TEST(ReadAmountTest, HardRoundingCasesMatchTheReference) {
                                   below,
                                   std::string("1.7976931348623157e308"),
                                   std::string("1.7976931348623158e308"),
+                                  std::string("2e308"),  // past the top: infinity, not NaN
                                   std::string("2.4703282292062327e-324"),
                                   std::string("2.4703282292062328e-324"),
                                   std::string("4.9406564584124654e-324"),
