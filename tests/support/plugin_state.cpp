@@ -72,6 +72,7 @@ void Reset() {
   host::HostVariant = host::Build_Unresolved;
   host::Script_Commands = nullptr;
   host::Extension_Module = nullptr;
+  for (void*& entry : host::Extension_Entries) entry = nullptr;
   Vector3_Math = nullptr;
   Vector4_Math = nullptr;
 }

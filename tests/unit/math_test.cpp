@@ -374,6 +374,25 @@ TEST(Vector4SSETest, ReplacesExactlyTheOutParameterSlots) {
   }
 }
 
+// A thread that turned on denormals-are-zero and has raised no flag yet, as at its
+// start: its MXCSR differs from the default in that bit alone. The packed slots must
+// still see it, or they read denormal inputs as zero. (The host thread states above
+// all carry flags, which take the slow path whatever the compare looks at.)
+TEST(Vector4SSETest, DenormalsAreZeroOnAThreadWithNoFlagsYet) {
+  constexpr float tiny = 1e-40f;  // a denormal
+  const Vector4 a = {tiny, tiny, -tiny, 1}, b = {tiny, 0, tiny, 1};
+  const Vector4 expected = {2 * tiny, tiny, 0, 2};
+  Vector4 out = {};
+  const std::uint32_t daz = standin::sse::Default | standin::sse::Denormals_Are_Zero;
+  const std::uint32_t own = standin::Mxcsr();
+  standin::Set_Mxcsr(daz);
+  sse_table.Add(a, b, out);
+  const std::uint32_t left = standin::Mxcsr();
+  standin::Set_Mxcsr(own);
+  EXPECT_EQ(daz, left);
+  EXPECT_TRUE(Same(expected, out));
+}
+
 // ---------------------------------------------------------------------------
 // Vector3, and the double precision of the plain forms
 // ---------------------------------------------------------------------------
@@ -392,9 +411,13 @@ float Dot(const Vector3& a, const Vector3& b) {
 
 TEST(Vector3MathTest, Normalize) {
   In_Every_Host_Thread_State([] {
+    // A zero vector gives +0s even where the result held something before: a result
+    // left as it was would hand the caller its old values as a direction.
+    const Vector3 before = {7, -7, 7};
     for (const Vector3& zero :
          {Vector3{0, 0, 0}, Vector3{-0.0f, 0, 0}, Vector3{-0.0f, -0.0f, -0.0f}}) {
-      EXPECT_TRUE(Same({0, 0, 0}, Normalize(zero)));
+      EXPECT_TRUE(Same({0, 0, 0},
+                       Call(&vector3_table, standin::math_slot::Normalize, zero, {}, 0, before)));
     }
     EXPECT_TRUE(Same({nan, nan, nan}, Normalize(Vector3{nan, 1, 2})));
 
