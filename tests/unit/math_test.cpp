@@ -416,8 +416,8 @@ TEST(Vector3MathTest, Normalize) {
     const Vector3 before = {7, -7, 7};
     for (const Vector3& zero :
          {Vector3{0, 0, 0}, Vector3{-0.0f, 0, 0}, Vector3{-0.0f, -0.0f, -0.0f}}) {
-      EXPECT_TRUE(Same({0, 0, 0},
-                       Call(&vector3_table, standin::math_slot::Normalize, zero, {}, 0, before)));
+      EXPECT_TRUE(Same({0, 0, 0}, Call(&vector3_table, standin::math_slot::Normalize_Into, zero, {},
+                                       0, before)));
     }
     EXPECT_TRUE(Same({nan, nan, nan}, Normalize(Vector3{nan, 1, 2})));
 
