@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "host/host_memory.h"
 #include "host/memory_probe.h"
 #include "standin/image/host_layout.h"
 #include "tests/support/plugin_state.h"
@@ -133,6 +134,35 @@ TEST_F(HostVariantTest, ProbeThatCannotReadTheMapAnswersNotReadable) {
   ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &files), 0);
   EXPECT_FALSE(readable);
   EXPECT_TRUE(host::Is_Readable(start, Probe_Length));
+}
+
+// An allocation made while the build is still unresolved (every entry null) looks for
+// the build first and allocates through what it binds. Were a null entry taken for a
+// bound one, the plug-in would never bind from an allocation and every block would be
+// null. Build 4's allocation function here is two instructions that return one block.
+TEST_F(HostVariantTest, AnAllocationBeforeStartUpFindsTheBuildFirst) {
+  alignas(16) static unsigned char block[64];
+  const std::uintptr_t alloc = standin::Bridge_Build_4.alloc;
+  const std::uintptr_t page = Page_Of(alloc);
+  void* at = mmap(reinterpret_cast<void*>(page), standin::Host_Page_Size,
+                  PROT_READ | PROT_WRITE | PROT_EXEC,
+                  MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
+  ASSERT_EQ(at, reinterpret_cast<void*>(page)) << "host allocation page is taken";
+  auto* code = reinterpret_cast<unsigned char*>(alloc);
+  const auto result = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(block));
+  code[0] = 0xB8;  // mov eax, block
+  std::memcpy(code + 1, &result, sizeof result);
+  code[5] = 0xC3;  // ret
+  Put_Signature(standin::Signature_Build_4);
+
+  void* const allocated = host::Host_Allocate(16);
+  const std::int32_t build = plugin_state::Build();
+  const plugin_state::Entries bound = plugin_state::Bound_Entries();
+  plugin_state::Reset();
+  munmap(reinterpret_cast<void*>(page), standin::Host_Page_Size);
+  EXPECT_EQ(allocated, static_cast<void*>(block));
+  EXPECT_EQ(build, 4);
+  EXPECT_EQ(bound, plugin_state::Expected_Entries(HostBuild::Build_4));
 }
 
 TEST_F(HostVariantTest, UnknownBuildBindsNothing) {
