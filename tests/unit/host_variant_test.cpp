@@ -39,13 +39,18 @@ class HostVariantTest : public ::testing::Test {
  protected:
   void SetUp() override {
     plugin_state::Reset();
-    void* at = mmap(reinterpret_cast<void*>(Probe_Pages), Probe_Length, PROT_READ | PROT_WRITE,
-                    MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
-    ASSERT_EQ(at, reinterpret_cast<void*>(Probe_Pages)) << "host probe pages are taken";
+    ASSERT_TRUE(Map_At(Probe_Pages, Probe_Length, PROT_READ | PROT_WRITE))
+        << "host probe pages are taken";
   }
   void TearDown() override {
     munmap(reinterpret_cast<void*>(Probe_Pages), Probe_Length);
     plugin_state::Reset();
+  }
+  // Host memory at its fixed address, where no mapping of this process lies yet.
+  static bool Map_At(std::uintptr_t at, std::size_t length, int protection) {
+    return mmap(reinterpret_cast<void*>(at), length, protection,
+                MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1,
+                0) == reinterpret_cast<void*>(at);
   }
   static void Put_Signature(std::uintptr_t at, unsigned char last = 0xC3) {
     std::memcpy(reinterpret_cast<void*>(at), standin::Build_Signature, standin::Signature_Length);
@@ -144,10 +149,8 @@ TEST_F(HostVariantTest, AnAllocationBeforeStartUpFindsTheBuildFirst) {
   alignas(16) static unsigned char block[64];
   const std::uintptr_t alloc = standin::Bridge_Build_4.alloc;
   const std::uintptr_t page = Page_Of(alloc);
-  void* at = mmap(reinterpret_cast<void*>(page), standin::Host_Page_Size,
-                  PROT_READ | PROT_WRITE | PROT_EXEC,
-                  MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
-  ASSERT_EQ(at, reinterpret_cast<void*>(page)) << "host allocation page is taken";
+  ASSERT_TRUE(Map_At(page, standin::Host_Page_Size, PROT_READ | PROT_WRITE | PROT_EXEC))
+      << "host allocation page is taken";
   auto* code = reinterpret_cast<unsigned char*>(alloc);
   const auto result = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(block));
   code[0] = 0xB8;  // mov eax, block
