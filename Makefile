@@ -36,7 +36,8 @@ export WINEDEBUG ?= -all
 export WINEDLLOVERRIDES ?= mscoree,mshtml=
 
 .PHONY: all deps linux windows dll release run run-wine run-dll-native run-native test test-linux test-windows bench clean \
-        sanitize test-sanitize test-dll-native fuzz-build test-fuzz fuzz test-differential lint mutate
+        sanitize test-sanitize test-dll-native fuzz-build test-fuzz fuzz test-differential lint mutate \
+        guest-shell
 
 all: linux windows
 
@@ -79,23 +80,35 @@ release: dll
 # make run and make run-native build quietly, so the first lines on the screen are the
 # loader's: the build's output goes to a log under build/, one line shows while it works
 # (none when it is up to date), and the whole log is shown only when it fails.
-ifneq ($(filter run run-wine run-native,$(MAKECMDGOALS)),)
+ifneq ($(filter run run-wine run-native run-dll-native,$(MAKECMDGOALS)),)
 MAKEFLAGS += --no-print-directory
 endif
 QUIET_BUILD := scripts/quiet_build.sh
 
+# Where Wine and the i386 sanitizer builds run: here, or in the emulated guest that
+# scripts/guest/ builds; a part that can run nowhere fails (scripts/runs_here.sh).
+WHERE_WINE       := scripts/run_where_it_runs.sh wine
+WHERE_SANITIZERS := scripts/run_where_it_runs.sh sanitizers
+
 # The real DLL in the Windows stand-in server, under Wine. BUILD=0|1|4|none picks the host build.
-# Wine's first start, which prepares its prefix, is part of the quiet build.
-# Where Wine cannot run (scripts/runs_here.sh says why), the native server stands in.
-run:
-	@if scripts/runs_here.sh wine; then $(MAKE) --no-print-directory run-wine; else \
-	  echo "Wine cannot run here: the native stand-in server loads dist/quillon.dll itself." >&2; \
+# Wine's first start, which prepares its prefix, is part of the quiet build. make run
+# decides after make deps has installed what it can: where Wine runs on this kernel it
+# takes run-wine, and elsewhere the native server, which loads the same DLL and reaches
+# its prompt at once, where Wine would first boot the emulated guest (about a minute).
+run: deps
+	@if [ "$$(scripts/runs_here.sh wine 2>/dev/null)" = here ]; then $(MAKE) --no-print-directory run-wine; else \
+	  echo "Wine runs only in the emulated guest here: the native stand-in server loads dist/quillon.dll itself (make run-wine for Wine)." >&2; \
 	  $(MAKE) --no-print-directory run-dll-native; fi
 
 run-wine:
 	@$(QUIET_BUILD) build/run-build.log "Building the DLL and the stand-in server..." \
-	  sh -c '$(MAKE) --no-print-directory dll && { [ -d "$$WINEPREFIX" ] || wineboot --init; }'
-	@wine $(WINDOWS_DIR)/standin/quillon-standin.exe --build $(BUILD) --plugin dist/quillon.dll
+	  sh -c '$(MAKE) --no-print-directory dll && { [ -d "$$WINEPREFIX" ] || $(WHERE_WINE) wineboot --init; }'
+	@$(WHERE_WINE) --interactive wine $(WINDOWS_DIR)/standin/quillon-standin.exe --build $(BUILD) --plugin dist/quillon.dll
+
+# A shell in the emulated guest, in this folder: the machine's own root, read-only under
+# a layer the guest forgets, with the checkout writable (docs/testing.md).
+guest-shell:
+	@scripts/guest/run_in_guest.sh --interactive -- bash
 
 # The shipped DLL in the native server, which maps it with its own loader
 # (standin/loader/pe_image.h): where Wine cannot run, the operator still gets the bytes
@@ -116,13 +129,11 @@ test: test-linux test-windows test-dll-native test-differential test-sanitize te
 test-linux: linux
 	cd $(LINUX_DIR) && ctest --output-on-failure -j $(JOBS)
 
-# Where Wine cannot run, the checks of the DLL that need no Wine still run, and the
-# tests left out are named: a skipped part is said, never passed over in silence.
+# The checks of the DLL that need no Wine run here; the Wine tests (CTest label wine)
+# run where Wine runs: on this kernel, or in the emulated guest (scripts/runs_here.sh).
 test-windows: dll
-	@if scripts/runs_here.sh wine; then cd $(WINDOWS_DIR) && ctest --output-on-failure; else \
-	  echo "test-windows: SKIPPED the Wine tests:" >&2; \
-	  (cd $(WINDOWS_DIR) && ctest -N -L wine | grep 'Test *#' >&2); \
-	  cd $(WINDOWS_DIR) && ctest --output-on-failure -LE wine; fi
+	cd $(WINDOWS_DIR) && ctest --output-on-failure -LE wine
+	$(WHERE_WINE) sh -c 'cd $(WINDOWS_DIR) && ctest --output-on-failure -L wine -j $(JOBS)'
 	tests/binary/check_dll_tables.sh dist/quillon.dll
 	tests/binary/check_hardening.py dist/quillon.dll
 
@@ -136,36 +147,39 @@ test-dll-native: linux dll
 # The same generated console lines (and the fuzzing corpus) through the native stand-in
 # and through the operator's DLL under Wine, in host builds 0, 1 and 4 and under a German
 # C runtime locale: the transcripts, floats listed by their bits, must be identical.
+# The native sessions run here, Wine's where Wine runs; then all are compared here.
+DIFFERENTIAL = tests/differential/run_differential.sh
+DIFFERENTIAL_ARGS = $(LINUX_DIR) $(WINDOWS_DIR) dist/quillon.dll build/differential
 test-differential: linux dll
-	@scripts/runs_here.sh wine || { echo "test-differential: SKIPPED (it compares native runs with Wine's)" >&2; exit 0; }; \
-	tests/differential/run_differential.sh $(LINUX_DIR) $(WINDOWS_DIR) dist/quillon.dll build/differential
+	$(DIFFERENTIAL) --part native $(DIFFERENTIAL_ARGS)
+	$(WHERE_WINE) $(DIFFERENTIAL) --part wine $(DIFFERENTIAL_ARGS)
+	$(DIFFERENTIAL) --part compare $(DIFFERENTIAL_ARGS)
 
 # The native build and every test under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps $(ASAN_DIR)/CMakeCache.txt
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 
-# Where the sanitizers cannot run (scripts/runs_here.sh says why), neither part builds
-# or runs, and each says it is skipped.
-SKIP_UNLESS_SANITIZERS_RUN = scripts/runs_here.sh sanitizers || { echo "$@: SKIPPED" >&2; exit 0; };
-
-test-sanitize:
-	@$(SKIP_UNLESS_SANITIZERS_RUN) $(MAKE) --no-print-directory sanitize && \
-	cd $(ASAN_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+# The sanitizer builds' tests run where those builds run: on this kernel, or in the
+# emulated guest. Their source checks (CTest label source), which run no i386 program,
+# stay here.
+test-sanitize: sanitize
+	cd $(ASAN_DIR) && ctest --output-on-failure -L source
+	$(WHERE_SANITIZERS) sh -c 'cd $(ASAN_DIR) && env $(SANITIZER_ENV) ctest --output-on-failure -LE source -j $(JOBS)'
 
 # The same with clang, the plug-in instrumented for libFuzzer: every test again, and a
 # short fuzzing pass with a fixed seed and run count.
 fuzz-build: deps $(FUZZ_DIR)/CMakeCache.txt
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 
-test-fuzz:
-	@$(SKIP_UNLESS_SANITIZERS_RUN) $(MAKE) --no-print-directory fuzz-build && \
-	cd $(FUZZ_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+test-fuzz: fuzz-build
+	cd $(FUZZ_DIR) && ctest --output-on-failure -L source
+	$(WHERE_SANITIZERS) sh -c 'cd $(FUZZ_DIR) && env $(SANITIZER_ENV) ctest --output-on-failure -LE source -j $(JOBS)'
 
 # Fuzzes the ten commands for FUZZ_SECONDS; prints the executions run and the crashes
 # found. The corpus grows in $(FUZZ_DIR)/fuzz/corpus, crashing inputs land beside it.
 fuzz: deps $(FUZZ_DIR)/CMakeCache.txt
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target quillon_fuzz
-	$(SANITIZER_ENV) fuzz/run_fuzz.sh $(FUZZ_DIR)/fuzz $(FUZZ_SECONDS)
+	$(WHERE_SANITIZERS) env $(SANITIZER_ENV) fuzz/run_fuzz.sh $(FUZZ_DIR)/fuzz $(FUZZ_SECONDS)
 
 # The source checks of test-linux: includes down the layers, formatting, cppcheck, the
 # links of README.md and docs/, the tests docs/departures.md names.

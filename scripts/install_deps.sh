@@ -9,10 +9,12 @@ set -euo pipefail
 # python3 packs the release zip (make release) and runs the tests of its contents;
 # locales gives the German locale the native locale test sets (generated below);
 # clang-format, cppcheck and clang-tidy check the sources (tests/source); qemu-user runs
-# the i386 programs where the kernel will not (scripts/enable_i386_programs.sh).
+# the i386 programs where the kernel will not (scripts/enable_i386_programs.sh), and
+# qemu-system-x86 the emulated guest that runs Wine and the sanitizer builds there
+# (scripts/guest/).
 packages=(cmake make g++ g++-multilib g++-mingw-w64-i686 libgtest-dev:i386 googletest python3
           libbenchmark-dev:i386 wine wine32 clang clang-format clang-tidy cppcheck libclang-rt-14-dev llvm
-          locales qemu-user)
+          locales qemu-user qemu-system-x86)
 here=$(dirname "$0")
 
 # The native locale test runs the stand-in under de_DE.UTF-8 (decimal comma).

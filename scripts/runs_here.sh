@@ -1,7 +1,9 @@
 #!/usr/bin/env sh
-# Says whether a part of the tests can run on this machine: exit 0 if it can, 1 if
-# not, with the reason on stderr.
-#   runs_here.sh wine         Wine, for the Windows build's tests and make run
+# Says where a part of the tests can run on this machine, and prints it:
+#   here      this kernel runs it (exit 0)
+#   guest     in the emulated guest, scripts/guest/run_in_guest.sh (exit 0)
+#   nowhere   neither; the reason goes to stderr (exit 1)
+#   runs_here.sh wine         Wine, for the Windows build's tests and make run-wine
 #   runs_here.sh sanitizers   the i386 AddressSanitizer builds (asan, fuzz)
 #
 # Both depend on how this kernel runs i386 programs. Where it runs none, scripts/
@@ -11,15 +13,22 @@
 #     assertion and Wine's loader crashed on the way;
 #   - AddressSanitizer: a program that makes one small allocation never got past
 #     mapping its shadow memory (five minutes, then stopped).
-# So on such a machine those parts are left out, and said to be.
+# There they run in a full-system emulator instead, whose own kernel runs 32-bit
+# programs: it needs qemu-system-x86_64 (make deps installs it).
 what=${1:?usage: runs_here.sh wine|sanitizers}
-binfmt=/proc/sys/fs/binfmt_misc/qemu-i386
-if [ -r "$binfmt" ] && [ "$(head -n 1 "$binfmt")" = enabled ]; then
-  echo "$what cannot run here: this kernel runs i386 programs only through QEMU ($binfmt)" >&2
-  exit 1
-fi
 case "$what" in
-  wine) command -v wine >/dev/null 2>&1 || { echo "wine is not installed" >&2; exit 1; } ;;
+  wine) command -v wine >/dev/null 2>&1 || { echo "nowhere"; echo "wine is not installed (make deps)" >&2; exit 1; } ;;
   sanitizers) ;;
   *) echo "runs_here.sh: unknown part '$what'" >&2; exit 2 ;;
 esac
+binfmt=/proc/sys/fs/binfmt_misc/qemu-i386
+if [ -r "$binfmt" ] && [ "$(head -n 1 "$binfmt")" = enabled ]; then
+  if command -v qemu-system-x86_64 >/dev/null 2>&1; then
+    echo guest
+    exit 0
+  fi
+  echo nowhere
+  echo "$what cannot run here: this kernel runs i386 programs only through QEMU user-mode ($binfmt), and qemu-system-x86_64, which would run them in a guest, is missing (make deps)" >&2
+  exit 1
+fi
+echo here

@@ -9,9 +9,19 @@
 # rounding toward zero, unmasked traps, flush-to-zero) and the same session in the host
 # state: natively each state in every build, under Wine each state in build 0 and all of
 # them at once (hostile) in builds 1 and 4.
-#   run_differential.sh LINUX_BUILD WINDOWS_BUILD DLL OUT_FOLDER [SEED] [COUNT]
+#   run_differential.sh [--part PART] LINUX_BUILD WINDOWS_BUILD DLL OUT_FOLDER [SEED] [COUNT]
+# PART splits the work where Wine runs elsewhere (in the emulated guest): "native"
+# generates the lines and runs the native sessions, "wine" the Wine sessions (as many at
+# once as there are processors), "compare" judges them all; "all", the default, does
+# the three in turn.
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
+part=all
+if [ "${1:-}" = --part ]; then
+  part=$2
+  shift 2
+fi
+case "$part" in all | native | wine | compare) ;; *) echo "differential: unknown part '$part'" >&2; exit 2 ;; esac
 linux=$1
 windows=$2
 dll=$3
@@ -32,18 +42,47 @@ failed=0
 compared=0
 wine_runs=""
 
-"$linux/tests/differential/quillon_line_generator" "$seed" "$count" "$here/../../fuzz/corpus" \
-  >"$lines" || { echo "differential: cannot generate the lines" >&2; exit 1; }
+if [ "$part" = all ] || [ "$part" = native ]; then
+  "$linux/tests/differential/quillon_line_generator" "$seed" "$count" "$here/../../fuzz/corpus" \
+    >"$lines" || { echo "differential: cannot generate the lines" >&2; exit 1; }
+fi
+if [ "$part" = all ] || [ "$part" = native ]; then rm -f "$out"/*.status; fi
 commands=$(grep -cvxE 'players|reset' "$lines")
 
-# run NAME SERVER... : one session with the lines on standard input.
+# session NAME SERVER... : one session with the lines on standard input; its exit status
+# is kept beside its transcript.
+session() {
+  local name=$1
+  shift
+  "$@" --exact --odd-players <"$lines" >"$out/$name.txt" 2>"$out/$name.err"
+  echo $? >"$out/$name.status"
+}
+
+# run NAME SERVER... : runs the session if it belongs to this part (Wine's in the
+# background, as many as there are processors), or judges how it ended.
 run() {
   local name=$1
   shift
-  if [ "$1" = wine ]; then wine_runs="$wine_runs $name"; fi
-  "$@" --exact --odd-players <"$lines" >"$out/$name.txt" 2>"$out/$name.err"
-  local status=$?
-  if [ $status -ne 0 ]; then
+  local side=native
+  if [ "$1" = wine ]; then
+    side=wine
+    wine_runs="$wine_runs $name"
+  fi
+  if [ "$part" = "$side" ] && [ "$side" = wine ]; then
+    while [ "$(jobs -rp | wc -l)" -ge "$(nproc)" ]; do wait -n; done
+    session "$name" "$@" &
+  elif [ "$part" = "$side" ] || [ "$part" = all ]; then
+    session "$name" "$@"
+  fi
+  if [ "$part" = all ] || [ "$part" = compare ]; then judge "$name"; fi
+}
+
+# judge NAME : counts a session that failed or crashed.
+judge() {
+  local name=$1
+  local status
+  status=$(cat "$out/$name.status" 2>/dev/null || echo "no status (not run)")
+  if [ "$status" != 0 ]; then
     failed=$((failed + 1))
     echo "differential: $name ended with status $status: $(tail -c 300 "$out/$name.err")"
   elif grep -q "Unhandled exception" "$out/$name.err"; then
@@ -61,6 +100,7 @@ heap_checks() {
 
 # same WHAT LEFT RIGHT : counts a comparison; shows where the transcripts part.
 same() {
+  [ "$part" = all ] || [ "$part" = compare ] || return 0
   compared=$((compared + 1))
   if cmp -s "$out/$2.txt" "$out/$3.txt"; then
     passed=$((passed + 1))
@@ -73,6 +113,7 @@ same() {
 
 # The locale must really have been set, with its decimal comma, or the test shows nothing.
 locale_set() {
+  [ "$part" = all ] || [ "$part" = compare ] || return 0
   if grep -q "decimal point ','" "$out/$1.err"; then
     passed=$((passed + 1))
   else
@@ -111,6 +152,11 @@ for build in 1 4; do
     "wine_${build}_hostile"
 done
 
+if [ "$part" = native ] || [ "$part" = wine ]; then
+  wait
+  echo "differential: the $part sessions have run"
+  exit 0
+fi
 transcript=$(wc -l <"$out/native_0.txt")
 whole=0
 single=0
