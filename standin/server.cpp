@@ -78,6 +78,7 @@ bool Server::Load_Module(const std::string& plugin_path) {
   for (const std::string& neighbour : options_.preload) {
     if (!Preload_Module(neighbour, &error_)) return false;
   }
+  PluginModule::Hold_System_Modules();
   // The system loader runs the module's start-up code (its entry, on Windows) on the
   // host thread that loads it.
   HostThreadFpu loading(thread_.fpu);

@@ -25,6 +25,12 @@ class PluginModule {
   PluginModule& operator=(const PluginModule&) = delete;
   ~PluginModule() { Unload(); }
 
+  // Loads, in the calling thread's own floating-point state, the system modules the
+  // plug-in imports that a server's process already holds (USER32, which any program
+  // with a window or a message box brings): the first load of USER32 does floating-point
+  // work of its own (under Wine it leaves the x87 precision flag set), and that work is
+  // the system's, not the plug-in's. A no-op on Linux.
+  static void Hold_System_Modules();
   bool Load(const std::string& path, std::string* error);
   // FreeLibrary (dlclose): the module goes unless it pinned itself.
   void Unload();

@@ -68,6 +68,8 @@ std::vector<std::unique_ptr<PeImage>>& Pinned_For_Good() {
 
 }  // namespace
 
+void PluginModule::Hold_System_Modules() {}
+
 bool PluginModule::Load(const std::string& path, std::string* error) {
   Unload();
   std::vector<unsigned char> file;

@@ -126,6 +126,11 @@ bool Make_Private_Copy(const std::string& path, std::string* copy, std::string* 
 
 }  // namespace
 
+void PluginModule::Hold_System_Modules() {
+  // Held until the process ends, as the server holds it.
+  static_cast<void>(LoadLibraryA("user32.dll"));
+}
+
 bool PluginModule::Load(const std::string& path, std::string* error) {
   Unload();
   std::string copy;
