@@ -58,7 +58,7 @@ Verdict Unknown(const std::string& name, const PeImage& image) {
     if (found.count > found.addresses.size()) {
       line += " and " + std::to_string(found.count - found.addresses.size()) + " more";
     }
-    line += " (the address a maintainer adds this build at)";
+    line += " (what a maintainer needs to add this build)";
   }
   return {Unknown_Build, line};
 }

@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Unknown_Build,
                       "server.exe: not a build Quillon knows; the plug-in will load and stay "
                       "idle (no console command); its build signature moved to 0x401000, "
-                      "0x7A0000 (the address a maintainer adds this build at)"},
+                      "0x7A0000 (what a maintainer needs to add this build)"},
         // The probe reads memory: a data section holds a signature as well as code.
         SignatureCase{"in_the_data_section",
                       {0x7A1100},
