@@ -1,13 +1,11 @@
 #include "tools/quillon_check/report.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <new>
 #include <vector>
 
 #include "host/host_builds.h"
+#include "tools/quillon_check/file_bytes.h"
 #include "tools/quillon_check/known_builds.h"
 #include "tools/quillon_check/moved_signature.h"
 #include "tools/quillon_check/pe_image.h"
@@ -79,39 +77,10 @@ Verdict Check_Bytes(const std::string& name, const std::uint8_t* bytes, std::siz
 }
 
 Verdict Check_File(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    const int error = errno;
-    return Not_Readable(path, error == ENOENT ? std::string("no such file")
-                                              : "the file cannot be opened (" +
-                                                    std::string(std::strerror(error)) + ")");
-  }
-  std::vector<std::uint8_t> bytes;
-  bool failed = false;
-  int error = 0;
-  try {
-    constexpr std::size_t Chunk = std::size_t{1} << 20;
-    for (;;) {
-      const std::size_t had = bytes.size();
-      bytes.resize(had + Chunk);
-      const std::size_t got = std::fread(bytes.data() + had, 1, Chunk, file);
-      bytes.resize(had + got);
-      if (got < Chunk) {
-        failed = std::ferror(file) != 0;
-        error = errno;
-        break;
-      }
-    }
-  } catch (const std::bad_alloc&) {
-    std::fclose(file);
-    return Not_Readable(path, "the file is too large to read into memory");
-  }
-  std::fclose(file);
-  if (failed) {
-    return Not_Readable(path,
-                        "the file cannot be read (" + std::string(std::strerror(error)) + ")");
-  }
-  return Check_Bytes(path, bytes.data(), bytes.size());
+  FileBytes file;
+  std::string reason;
+  if (!file.Open(path, &reason)) return Not_Readable(path, reason);
+  return Check_Bytes(path, file.Data(), file.Size());
 }
 
 }  // namespace quillon_check

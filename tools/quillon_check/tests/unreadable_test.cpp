@@ -102,6 +102,17 @@ TEST(UnreadableFiles, AFolderCannotBeRead) {
       << verdict.line;
 }
 
+TEST(UnreadableFiles, AnEmptyFileIsSaidToBe) {
+  const std::string path = ::testing::TempDir() + "quillon_check_empty.exe";
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fclose(file);
+  const Verdict verdict = Check_File(path);
+  std::remove(path.c_str());
+  EXPECT_EQ(verdict.line,
+            path + ": cannot be read as a 32-bit Windows executable: the file is empty");
+}
+
 TEST(ReadFiles, AreReadWhole) {
   // Larger than one read, so a file read in pieces must join them.
   TestImage image = TestImage::Server();

@@ -2,6 +2,7 @@
 // status and the line an operator reads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -49,6 +50,10 @@ const char* const Build_4_Line =
 const char* const Idle_Line =
     "server.exe: not a build Quillon knows; the plug-in will load and stay idle (no console "
     "command)";
+#define MOVED_LINE(addresses)                                                               \
+  "server.exe: not a build Quillon knows; the plug-in will load and stay idle (no console " \
+  "command); its build signature moved to " addresses                                       \
+  " (what a maintainer needs to add this build)"
 
 INSTANTIATE_TEST_SUITE_P(
     Probes, Signatures,
@@ -62,25 +67,11 @@ INSTANTIATE_TEST_SUITE_P(
         SignatureCase{"builds_1_and_4", {Probe_4, Probe_1}, Partial_Build, Build_4_Line},
         SignatureCase{"none", {}, Unknown_Build, Idle_Line},
         // One byte off a probe is elsewhere: moved code, the address the maintainer needs.
-        SignatureCase{"one_past_build_1",
-                      {Probe_1 + 1},
-                      Unknown_Build,
-                      "server.exe: not a build Quillon knows; the plug-in will load and stay "
-                      "idle (no console command); its build signature moved to 0x78C6EA (the "
-                      "address a maintainer adds this build at)"},
-        SignatureCase{"moved_twice",
-                      {0x7A0000, 0x401000},
-                      Unknown_Build,
-                      "server.exe: not a build Quillon knows; the plug-in will load and stay "
-                      "idle (no console command); its build signature moved to 0x401000, "
-                      "0x7A0000 (what a maintainer needs to add this build)"},
+        SignatureCase{"one_past_build_1", {Probe_1 + 1}, Unknown_Build, MOVED_LINE("0x78C6EA")},
+        SignatureCase{
+            "moved_twice", {0x7A0000, 0x401000}, Unknown_Build, MOVED_LINE("0x401000, 0x7A0000")},
         // The probe reads memory: a data section holds a signature as well as code.
-        SignatureCase{"in_the_data_section",
-                      {0x7A1100},
-                      Unknown_Build,
-                      "server.exe: not a build Quillon knows; the plug-in will load and stay "
-                      "idle (no console command); its build signature moved to 0x7A1100 (the "
-                      "address a maintainer adds this build at)"}),
+        SignatureCase{"in_the_data_section", {0x7A1100}, Unknown_Build, MOVED_LINE("0x7A1100")}),
     [](const ::testing::TestParamInfo<SignatureCase>& info) { return info.param.what; });
 
 TEST(NearMisses, AtEveryProbeAreNoBuild) {
@@ -137,6 +128,18 @@ TEST(MovedSignature, AcrossTwoSectionsIsFoundWhereTheLoaderJoinsThem) {
   EXPECT_NE(Check(image).line.find("moved to 0x401FF6 ("), std::string::npos);
 }
 
+TEST(MovedSignature, WhereSectionsOverlapIsSoughtInTheBytesTheImageReads) {
+  // .late claims the last page of .text's range, and its own file bytes there hold the
+  // signature; the image reads .text's (the first section that holds an address).
+  TestImage image({{".text", 0x1000, 0x2000, 0x2000}, {".late", 0x2000, 0x1000, 0x1000}});
+  const std::size_t late_file_at = 0x200 + 0x2000;
+  const std::vector<std::uint8_t> signature = Signature();
+  std::copy(signature.begin(), signature.end(), image.Bytes().begin() + late_file_at + 0x100);
+  EXPECT_EQ(Check(image).line, Idle_Line);
+  image.Write_Signature(Server_Base + 0x2100);  // into .text's bytes
+  EXPECT_EQ(Check(image).line, MOVED_LINE("0x402100"));
+}
+
 TEST(MovedSignature, NamesABoundedNumberOfAddressesAndCountsTheRest) {
   TestImage image = TestImage::Server();
   for (std::uint32_t i = 0; i < 11; ++i) image.Write_Signature(0x402000 + 0x100 * i);
@@ -153,6 +156,8 @@ TEST(MovedSignature, InAFilePartBeyondTheVirtualSizeIsNotInTheImage) {
   image.Write_Signature(Server_Base + 0x1000 + 0x1800);
   EXPECT_EQ(Check(image).line, Idle_Line);
 }
+
+#undef MOVED_LINE
 
 }  // namespace
 }  // namespace quillon_check::testing
