@@ -3,6 +3,7 @@
 #   make test   build both builds and run every test through CTest, then again under
 #               the sanitizers (GCC and clang), with a short fuzzing pass
 # Other targets: make dll (dist/quillon.dll), make release (dist/quillon-<version>-win32.zip),
+#   make check-tool (dist/quillon-check and dist/quillon-check.exe, the operator's build check),
 #   make bench, make deps, make lint (the source checks alone),
 #   make fuzz FUZZ_SECONDS=600   fuzz the ten commands for that long
 #   make mutate   change one line of the plug-in at a time and run the native tests
@@ -37,7 +38,7 @@ export WINEDLLOVERRIDES ?= mscoree,mshtml=
 
 .PHONY: all deps linux windows dll release run run-wine run-dll-native run-native test test-linux test-windows bench clean \
         sanitize test-sanitize test-dll-native fuzz-build test-fuzz fuzz test-differential lint mutate \
-        guest-shell
+        guest-shell check-tool test-check-tool fuzz-check-tool
 
 all: linux windows
 
@@ -71,11 +72,13 @@ dll: windows
 
 # The package an operator downloads: the DLL, checked again as shipped, with the
 # operator's guide, the CHANGELOG and SHA256SUMS. The same commit gives the same zip.
-release: dll
+release: dll check-tool
 	tests/binary/check_dll_tables.sh dist/quillon.dll
 	tests/binary/check_hardening.py dist/quillon.dll
 	tests/binary/check_version_resource.sh dist/quillon.dll "$$(head -n 1 VERSION)"
-	python3 scripts/make_release.py --source . --dll dist/quillon.dll --out dist
+	tools/quillon_check/tests/check_exe_imports.sh dist/quillon-check.exe
+	python3 scripts/make_release.py --source . --dll dist/quillon.dll \
+	  --check-tool dist/quillon-check.exe --out dist
 
 # make run and make run-native build quietly, so the first lines on the screen are the
 # loader's: the build's output goes to a log under build/, one line shows while it works
@@ -124,7 +127,7 @@ run-native:
 	  $(MAKE) --no-print-directory linux
 	@$(LINUX_DIR)/standin/quillon-standin --build $(BUILD) --plugin $(LINUX_DIR)/plugin/libquillon.so
 
-test: test-linux test-windows test-dll-native test-differential test-sanitize test-fuzz
+test: test-linux test-windows test-dll-native test-differential test-sanitize test-fuzz test-check-tool
 
 test-linux: linux
 	cd $(LINUX_DIR) && ctest --output-on-failure -j $(JOBS)
@@ -199,6 +202,42 @@ mutate: $(MUTATE_DIR)/CMakeCache.txt
 	python3 scripts/mutate.py --build-dir $(MUTATE_DIR) --sample $(MUTATE_SAMPLE) \
 	  --seed $(MUTATE_SEED) $(if $(strip $(MUTATE_PATHS)),--paths $(MUTATE_PATHS)) \
 	  $(if $(strip $(MUTATE_OPERATORS)),--operators $(MUTATE_OPERATORS)) $(MUTATE_ARGS)
+
+# quillon-check (tools/quillon_check), the operator's build check: the native program
+# from a project of its own built with this machine's compiler, the Windows one from the
+# Windows build (stripped, statically linked). Its tests run in the native project, on
+# images they make and on the Windows stand-in's executables that hold a build's
+# signature; then again under ASan and UBSan with clang, with a short fixed fuzzing run
+# of the file reader (x86_64 programs: they run wherever this machine's own do). make fuzz-check-tool FUZZ_SECONDS=600 fuzzes it for that long.
+CHECK_DIR      := build/check-tool
+CHECK_FUZZ_DIR := build/check-fuzz
+
+$(CHECK_DIR)/CMakeCache.txt: | deps
+	cmake -S tools/quillon_check -B $(CHECK_DIR) -DQUILLON_CHECK_STANDIN_DIR=$(CURDIR)/$(WINDOWS_DIR)/standin
+
+$(CHECK_FUZZ_DIR)/CMakeCache.txt: | deps
+	cmake -S tools/quillon_check -B $(CHECK_FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DQUILLON_CHECK_FUZZ=ON
+
+check-tool: deps $(CHECK_DIR)/CMakeCache.txt $(WINDOWS_DIR)/CMakeCache.txt
+	cmake --build $(CHECK_DIR) -j $(JOBS)
+	cmake --build $(WINDOWS_DIR) -j $(JOBS) --target quillon_check_shipped
+	mkdir -p dist
+	cp $(CHECK_DIR)/quillon-check dist/quillon-check
+	cp $(WINDOWS_DIR)/dist/quillon-check.exe dist/quillon-check.exe
+
+test-check-tool: check-tool
+	cmake --build $(WINDOWS_DIR) -j $(JOBS) --target standin_signed_exes
+	cd $(CHECK_DIR) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory $(CHECK_FUZZ_DIR)/CMakeCache.txt
+	cmake --build $(CHECK_FUZZ_DIR) -j $(JOBS)
+	cd $(CHECK_FUZZ_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
+fuzz-check-tool: deps $(CHECK_FUZZ_DIR)/CMakeCache.txt
+	cmake --build $(CHECK_FUZZ_DIR) -j $(JOBS) --target quillon_check_fuzz
+	mkdir -p $(CHECK_FUZZ_DIR)/corpus
+	$(SANITIZER_ENV) $(CHECK_FUZZ_DIR)/tests/quillon_check_fuzz -max_total_time=$(FUZZ_SECONDS) \
+	  -max_len=8192 -print_final_stats=1 -artifact_prefix=$(CHECK_FUZZ_DIR)/ \
+	  $(CHECK_FUZZ_DIR)/corpus tools/quillon_check/tests/fuzz_seeds
 
 bench: linux
 	$(LINUX_DIR)/bench/quillon-command-bench

@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """Packs a release: OUT/quillon-<version>-win32.zip and beside it its SHA-256 line.
 
-The zip holds quillon.dll, the operator's guide as README.txt, the CHANGELOG as
+The zip holds quillon.dll, quillon-check.exe (the operator's build check), the
+operator's guide as README.txt, the CHANGELOG as
 CHANGELOG.txt (both with Windows line endings, for Notepad) and SHA256SUMS, always in
 that order. Its bytes depend only on the inputs: every entry carries the time of the
 source commit (or SOURCE_DATE_EPOCH), the same permissions and no extra fields, so two
 maintainers packing one commit publish the same file.
 
-  make_release.py --source . --dll dist/quillon.dll --out dist
+  make_release.py --source . --dll dist/quillon.dll --check-tool dist/quillon-check.exe \
+    --out dist
 """
 
 import argparse
@@ -86,7 +88,15 @@ def windows_text(text, name):
     return text.replace("\n", "\r\n").encode("ascii")
 
 
-def package_files(source, dll_path, version):
+def windows_module(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:2] != b"MZ":
+        raise ReleaseError(f"{path} is not a Windows module")
+    return data
+
+
+def package_files(source, dll_path, check_tool_path, version):
     """The package's entries, in the order they are written."""
     with open(os.path.join(source, "release", "operator-guide.txt"), encoding="utf-8") as f:
         guide = f.read().replace("@VERSION@", version)
@@ -100,13 +110,12 @@ def package_files(source, dll_path, version):
         newest = versions[0] if versions else "none"
         raise ReleaseError(
             f"CHANGELOG's newest entry is {newest}, not {version}: describe the release first")
-    with open(dll_path, "rb") as f:
-        dll = f.read()
-    if dll[:2] != b"MZ":
-        raise ReleaseError(f"{dll_path} is not a Windows module")
+    dll = windows_module(dll_path)
+    check_tool = windows_module(check_tool_path)
 
     files = [
         ("quillon.dll", dll),
+        ("quillon-check.exe", check_tool),
         ("README.txt", windows_text(guide, "the operator's guide")),
         ("CHANGELOG.txt", windows_text(changelog, "CHANGELOG")),
     ]
@@ -143,11 +152,13 @@ def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--source", default=".", help="the source tree (VERSION, CHANGELOG)")
     parser.add_argument("--dll", required=True, help="the operator's quillon.dll")
+    parser.add_argument("--check-tool", required=True,
+                        help="the operator's quillon-check.exe")
     parser.add_argument("--out", required=True, help="folder the package is written to")
     options = parser.parse_args(argv)
     try:
         version = read_version(options.source)
-        files = package_files(options.source, options.dll, version)
+        files = package_files(options.source, options.dll, options.check_tool, version)
         moment = release_time(options.source)
         name = f"quillon-{version}-win32.zip"
         path = os.path.join(options.out, name)

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Builds the operator's quillon.dll a second time from a copy of the sources in another
+# Builds the operator's quillon.dll (and quillon-check.exe, when given) a second time from a copy of the sources in another
 # folder (a path of another length), later, in another time zone, locale and umask, and
-# checks that it is the same bytes as the first build's. Anyone can then rebuild a
-# published DLL from its commit and compare.
-#   check_reproducible.sh SOURCE_DIR FIRST_DLL [BUILD_TYPE]
+# checks that each is the same bytes as the first build's. Anyone can then rebuild a
+# published release from its commit and compare.
+#   check_reproducible.sh SOURCE_DIR FIRST_DLL [BUILD_TYPE [FIRST_CHECK_EXE]]
 set -euo pipefail
 source_dir=$(cd "$1" && pwd)
 first=$2
 build_type=${3:-RelWithDebInfo}
+first_check=${4:-}
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 [ -f "$first" ] || fail "no first build at $first"
@@ -43,16 +44,23 @@ unset MAKEFLAGS MFLAGS MAKELEVEL
   cmake -S "$copy" -B "$copy/out" -DCMAKE_TOOLCHAIN_FILE="$copy/cmake/mingw-i686.cmake" \
     -DCMAKE_BUILD_TYPE="$build_type" >"$work/configure.log" 2>&1 ||
     { cat "$work/configure.log" >&2; exit 1; }
-  cmake --build "$copy/out" --target quillon_shipped -j 2 >"$work/build.log" 2>&1 ||
+  cmake --build "$copy/out" --target quillon_shipped ${first_check:+quillon_check_shipped} -j 2 >"$work/build.log" 2>&1 ||
     { cat "$work/build.log" >&2; exit 1; }
 ) || fail "the second build failed"
 
-second=$copy/out/dist/quillon.dll
-if ! cmp -s "$first" "$second"; then
-  echo "first:  $(sha256sum "$first")" >&2
-  echo "second: $(sha256sum "$second")" >&2
-  echo "first differing bytes (offset, first, second, octal):" >&2
-  cmp -l "$first" "$second" | head -20 >&2 || true
-  fail "two builds of the same sources differ"
+same_bytes() {
+  first=$1 second=$2
+  if ! cmp -s "$first" "$second"; then
+    echo "first:  $(sha256sum "$first")" >&2
+    echo "second: $(sha256sum "$second")" >&2
+    echo "first differing bytes (offset, first, second, octal):" >&2
+    cmp -l "$first" "$second" | head -20 >&2 || true
+    fail "two builds of the same sources differ: $(basename "$first")"
+  fi
+  echo "$(basename "$first") built twice, in $source_dir and $copy: same bytes, sha256 $(sha256sum "$first" | cut -d' ' -f1)"
+}
+same_bytes "$first" "$copy/out/dist/quillon.dll"
+if [ -n "$first_check" ]; then
+  ! grep -qaF "$source_dir" "$first_check" || fail "$first_check holds the path $source_dir"
+  same_bytes "$first_check" "$copy/out/dist/quillon-check.exe"
 fi
-echo "quillon.dll built twice, in $source_dir and $copy: same bytes, sha256 $(sha256sum "$first" | cut -d' ' -f1)"

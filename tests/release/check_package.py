@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """The release package as an operator unpacks it, and as two maintainers pack it.
 
-Runs scripts/make_release.py on the shipped DLL and checks the zip: its name, its
+Runs scripts/make_release.py on the shipped DLL and build check and checks the zip: its name, its
 entries and their order, their dates, Windows line endings, SHA256SUMS against the
 contents; the same bytes when packed again elsewhere; and the refusals that keep a
 wrong package from being made.
 
-  check_package.py SOURCE_DIR SHIPPED_DLL
+  check_package.py SOURCE_DIR SHIPPED_DLL SHIPPED_CHECK_TOOL
 """
 
 import datetime
@@ -21,7 +21,8 @@ import zipfile
 
 SOURCE = None
 DLL = None
-ENTRIES = ["quillon.dll", "README.txt", "CHANGELOG.txt", "SHA256SUMS"]
+CHECK_TOOL = None
+ENTRIES = ["quillon.dll", "quillon-check.exe", "README.txt", "CHANGELOG.txt", "SHA256SUMS"]
 # 2025-03-04 05:06:08 UTC: an even second, which a zip entry can hold exactly.
 SOME_COMMIT_TIME = 1741064768
 
@@ -31,7 +32,8 @@ def version_of(source):
         return f.readline().strip()
 
 
-def pack(source, out, epoch=SOME_COMMIT_TIME, dll=None, cwd=None, extra_env=None):
+def pack(source, out, epoch=SOME_COMMIT_TIME, dll=None, cwd=None, extra_env=None,
+         check_tool=None):
     env = dict(os.environ)
     env.pop("SOURCE_DATE_EPOCH", None)
     if epoch is not None:
@@ -40,6 +42,7 @@ def pack(source, out, epoch=SOME_COMMIT_TIME, dll=None, cwd=None, extra_env=None
     return subprocess.run(
         [sys.executable, os.path.join(SOURCE, "scripts", "make_release.py"),
          "--source", os.path.abspath(source), "--dll", os.path.abspath(dll or DLL),
+         "--check-tool", os.path.abspath(check_tool or CHECK_TOOL),
          "--out", os.path.abspath(out)],
         capture_output=True, text=True, env=env, cwd=cwd or out)
 
@@ -96,6 +99,10 @@ class PackageContents(Workspace):
         with open(DLL, "rb") as f:
             self.assertEqual(self.archive.read("quillon.dll"), f.read())
 
+    def test_the_build_check_is_the_shipped_one(self):
+        with open(CHECK_TOOL, "rb") as f:
+            self.assertEqual(self.archive.read("quillon-check.exe"), f.read())
+
     def test_the_text_files_read_well_in_notepad(self):
         for name in ["README.txt", "CHANGELOG.txt"]:
             data = self.archive.read(name)
@@ -124,7 +131,7 @@ class PackageContents(Workspace):
         for line in lines:
             digest, name = line.split("  ")
             listed[name] = digest
-        self.assertEqual(sorted(listed), sorted(ENTRIES[:3]))
+        self.assertEqual(sorted(listed), sorted(ENTRIES[:-1]))
         for name, digest in listed.items():
             self.assertEqual(hashlib.sha256(self.archive.read(name)).hexdigest(), digest, name)
 
@@ -134,7 +141,7 @@ class PackageContents(Workspace):
         check = subprocess.run(["sha256sum", "--check", "--strict", "SHA256SUMS"], cwd=unpacked,
                                capture_output=True, text=True)
         self.assertEqual(check.returncode, 0, check.stdout + check.stderr)
-        self.assertEqual(check.stdout.count(": OK"), 3, check.stdout)
+        self.assertEqual(check.stdout.count(": OK"), len(ENTRIES) - 1, check.stdout)
 
     def test_the_checksum_beside_the_zip_is_the_zip_s(self):
         with open(self.zip_path + ".sha256", encoding="ascii") as f:
@@ -188,9 +195,9 @@ class UncommittedChanges(Workspace):
 
 
 class Refusals(Workspace):
-    def refused(self, source, message, dll=None):
+    def refused(self, source, message, dll=None, check_tool=None):
         out = self.folder("refused")
-        result = pack(source, out, dll=dll)
+        result = pack(source, out, dll=dll, check_tool=check_tool)
         self.assertEqual(result.returncode, 1, result.stdout)
         self.assertIn(message, result.stderr)
         self.assertEqual([n for n in os.listdir(out) if n.endswith(".zip")], [],
@@ -221,9 +228,15 @@ class Refusals(Workspace):
             f.write(b"\x7fELF not a PE image")
         self.refused(SOURCE, "is not a Windows module", dll=not_a_dll)
 
+    def test_a_build_check_that_is_not_a_windows_program(self):
+        native = os.path.join(self.folder("input"), "quillon-check.exe")
+        with open(native, "wb") as f:
+            f.write(b"\x7fELF the native build of the checker")
+        self.refused(SOURCE, "quillon-check.exe is not a Windows module", check_tool=native)
+
 
 if __name__ == "__main__":
-    if len(sys.argv) != 3:
+    if len(sys.argv) != 4:
         sys.exit(__doc__)
-    SOURCE, DLL = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    SOURCE, DLL, CHECK_TOOL = (os.path.abspath(argument) for argument in sys.argv[1:])
     unittest.main(argv=sys.argv[:1], verbosity=2)

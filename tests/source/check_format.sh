@@ -4,7 +4,7 @@
 set -eu
 tree=$1
 cd "$tree"
-files=$(find plugin host commands math standin tests fuzz bench \
+files=$(find plugin host commands math standin tests fuzz bench tools \
   -name '*.h' -o -name '*.cpp' | sort)
 status=0
 count=0
