@@ -156,7 +156,7 @@ def figures(root, arguments):
     word = r"(?P<n>[\d,]+|one|two|three|four|five|six|seven|eight|nine|ten|eleven|twelve)"
     return [
         ("the DLL's size in bytes", ["docs/floating-point.md"],
-         r"The DLL\s+an operator gets is (?P<n>[\d,]+) bytes",
+         r"an operator gets is (?P<n>[\d,]+) bytes",
          os.path.getsize(arguments.dll) if arguments.dll else None),
         ("the DLL's imported functions", ["README.md", "docs/floating-point.md"],
          r"imports (?:exactly )?" + word + r" functions", len(dll[1]) if dll else None),
