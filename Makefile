@@ -4,7 +4,8 @@
 #               the sanitizers (GCC and clang), with a short fuzzing pass
 # Other targets: make dll (dist/quillon.dll), make release (dist/quillon-<version>-win32.zip),
 #   make check-tool (dist/quillon-check and dist/quillon-check.exe, the operator's build check),
-#   make bench, make deps, make lint (the source checks alone),
+#   make bench, make deps, make lint (the source checks alone), make figures,
+#   every target with its machine and duration: docs/architecture.md#make-targets
 #   make fuzz FUZZ_SECONDS=600   fuzz the ten commands for that long
 #   make mutate   change one line of the plug-in at a time and run the native tests
 #                 (docs/mutation-testing.md); MUTATE_SAMPLE=60 MUTATE_SEED=1 for a quick look,
@@ -38,7 +39,7 @@ export WINEDLLOVERRIDES ?= mscoree,mshtml=
 
 .PHONY: all deps linux windows dll release run run-wine run-dll-native run-native test test-linux test-windows bench clean \
         sanitize test-sanitize test-dll-native fuzz-build test-fuzz fuzz test-differential lint mutate \
-        guest-shell check-tool test-check-tool fuzz-check-tool
+        guest-shell check-tool test-check-tool fuzz-check-tool figures
 
 all: linux windows
 
@@ -190,9 +191,16 @@ lint: deps $(LINUX_DIR)/CMakeCache.txt
 	cmake -S . -B $(LINUX_DIR) >/dev/null
 	cd $(LINUX_DIR) && ctest --output-on-failure -L '^source$$'
 
+# Every figure of docs/ and README.md that a command computes (the DLL's size, imports
+# and exports, the integration suite's count, the equivalent list, ...), printed and
+# checked against what the pages state; a changed one fails, naming page and line.
+figures: linux dll
+	python3 tests/source/check_figures.py . --dll dist/quillon.dll --print --all \
+	  --integration $(LINUX_DIR)/tests/integration/quillon_integration_tests
+
 # The mutation run builds in a folder of its own: the native configuration without debug
 # information (the same code, smaller objects to compare, faster links), with Ninja where
-# there is one. Not part of make test: it takes about an hour.
+# there is one. Not part of make test (its duration: docs/architecture.md#make-targets).
 $(MUTATE_DIR)/CMakeCache.txt: | deps
 	cmake -S . -B $(MUTATE_DIR) $$(command -v ninja >/dev/null && echo -G Ninja) \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i386.cmake \

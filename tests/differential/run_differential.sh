@@ -5,9 +5,9 @@
 # session listing the world by float bits after every command.
 # The transcripts must be identical, and so must a session run under a German C runtime
 # locale (decimal comma) and the same session in the C locale, and sessions whose host
-# threads call the plug-in in another floating-point state (--fpu: 24-bit precision,
-# rounding toward zero, unmasked traps, flush-to-zero) and the same session in the host
-# state: natively each state in every build, under Wine each state in build 0 and all of
+# threads call the plug-in in six of the other floating-point states (--fpu, the
+# fpu_states below: 24-bit precision, rounding toward zero, unmasked traps,
+# flush-to-zero, all at once) and the same session in the host state: natively each state in every build, under Wine each state in build 0 and all of
 # them at once (hostile) in builds 1 and 4.
 #   run_differential.sh [--part PART] LINUX_BUILD WINDOWS_BUILD DLL OUT_FOLDER [SEED] [COUNT]
 # PART splits the work where Wine runs elsewhere (in the emulated guest): "native"

@@ -83,6 +83,12 @@ TEST_P(BadHostData, ARemovedPlayerIsAskedNothingButWhetherItIsValid) {
       {"setcredits 13 4",
        {"None's credits has been set to 4.000000.\n"},
        {"Set_Credits(record 13, 4 [0x40800000])"}},
+      {"refund 13 5",
+       {"None has been refunded 5.000000 credits.\n"},
+       {"Give_Credits(soldier 13, 5 [0x40A00000], 0)"}},
+      {"teleport 13 1 2 3",
+       {"None has been moved to 1.000000 2.000000 3.000000\n"},
+       {"Set_Object_Position(soldier 13, 1 [0x3F800000], 2 [0x40000000], 3 [0x40400000])"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);

@@ -151,5 +151,19 @@ TEST_F(TableBinding, NoTableAtTheLocationIsRefused) {
   EXPECT_TRUE(server.Exports().Set_Script_Commands(server.Table().Location()));
 }
 
+// Refused after a good one, no table at the location leaves the good table's pointer:
+// the registered commands still reach its slots.
+TEST_F(TableBinding, NoTableAfterAGoodOneKeepsTheGoodOne) {
+  standin::ServerOptions options;
+  options.world = standin::StartingWorld::Players;
+  standin::Server& server = Boot(options);
+  ASSERT_TRUE(server.Report().script_commands);
+  EXPECT_FALSE(server.Exports().Set_Script_Commands(nullptr));
+  void* no_table = nullptr;
+  EXPECT_FALSE(server.Exports().Set_Script_Commands(&no_table));
+  EXPECT_EQ(Type("givepoints 3 50"), Lines{"Zoë has been given 50.000000 points.\n"});
+  EXPECT_EQ(Actions(), Lines{"Give_Points(soldier 3, 50 [0x42480000], 0)"});
+}
+
 }  // namespace
 }  // namespace quillon_test

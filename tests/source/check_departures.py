@@ -7,7 +7,8 @@ the indented lines that follow it:
   `Suite.Name`   a GoogleTest test: TEST, TEST_F or TEST_P(Suite, Name) under tests/
   `Suite.*`      every test of that GoogleTest suite: at least one under tests/
   `ctest_name`   a CTest test: add_test(NAME ctest_name ...) in a CMake file of the tree
-The check fails on a section without such a line and on a name that is not found.
+The check fails on a section without such a line, on a name that is not found, and on
+text after a section's Held by line (a departure written there has no heading).
 
   check_departures.py ROOT
 """
@@ -20,6 +21,7 @@ SECTION = re.compile(r"^###\s+(.*)")
 HELD_BY = re.compile(r"^\s*[-*]\s+\*\*Held by:?\*\*:?(.*)")
 NAME = re.compile(r"`([^`]+)`")
 CONTINUATION = re.compile(r"^\s+[^-*\s]")
+FIELD = re.compile(r"^[-*]\s+\*\*[^*]+\*\*")
 SKIPPED_FOLDERS = {".git", "build", "dist"}
 
 
@@ -40,11 +42,12 @@ def read_all(paths):
 
 
 def departures(page):
-    """(heading, [test names]) per section; names None when it has no Held by line. A
-    Held by line goes on over the indented lines that follow it."""
-    sections, in_held_by = [], False
+    """(heading, [test names]) per section, names None when it has no Held by line, and
+    the lines that stand after a section's Held by, where no departure is seen. A Held
+    by line goes on over the indented lines that follow it."""
+    sections, in_held_by, stray, in_field = [], False, [], False
     with open(page, encoding="utf-8") as source:
-        for line in source:
+        for number, line in enumerate(source, 1):
             section = SECTION.match(line)
             held = HELD_BY.match(line)
             if section:
@@ -57,7 +60,15 @@ def departures(page):
                 sections[-1][1] += NAME.findall(line)
             else:
                 in_held_by = False
-    return sections
+                # After the Held by line only other fields (and their indented lines)
+                # may follow, up to the next heading.
+                after_held_by = sections and sections[-1][1] is not None
+                in_field = FIELD.match(line) or (in_field and line.startswith(" "))
+                if after_held_by and line.strip() and not line.startswith("#") and not in_field:
+                    stray.append((number, sections[-1][0]))
+                continue
+            in_field = False
+    return sections, stray
 
 
 def test_exists(name, gtest_sources, cmake_sources):
@@ -80,7 +91,10 @@ def main(arguments):
     cmake_sources = read_all(files_under(root,
                                          lambda n: n == "CMakeLists.txt" or n.endswith(".cmake")))
     problems, names = [], 0
-    sections = departures(page)
+    sections, stray = departures(page)
+    for number, heading in stray:
+        problems.append(f"{page}:{number}: stands after the Held by line of '{heading}', "
+                        "where the check sees no departure: give it a ### heading of its own")
     if not sections:
         problems.append(f"{page}: no departure (### section) found")
     for heading, tests in sections:
