@@ -13,7 +13,7 @@
 #   build_guest.sh            build if missing, print the folder
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-cache_root=${QUILLON_GUEST_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quillon-guest}
+cache_root=${QUILLON_GUEST_CACHE:-${XDG_CACHE_HOME:-${HOME:-/var/cache}/.cache}/quillon-guest}
 
 # The modules the init loads, in the order their dependencies need.
 modules=(drivers/virtio/virtio_ring drivers/virtio/virtio drivers/virtio/virtio_pci_modern_dev
