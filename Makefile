@@ -176,9 +176,15 @@ sanitize: deps $(ASAN_DIR)/CMakeCache.txt
 # The sanitizer builds' tests run where those builds run: on this kernel, or in the
 # emulated guest. Their source checks (CTest label source), which run no i386 program,
 # stay here.
+# TREE_TESTS_WHERE_SANITIZERS_RUN(tree): its source checks here, the rest where the
+# sanitizers run.
+define TREE_TESTS_WHERE_SANITIZERS_RUN
+	cd $(1) && ctest --output-on-failure -L source
+	$(WHERE_SANITIZERS) sh -c 'cd $(1) && env $(SANITIZER_ENV) ctest --output-on-failure -LE source -j $(JOBS)'
+endef
+
 test-sanitize: sanitize
-	cd $(ASAN_DIR) && ctest --output-on-failure -L source
-	$(WHERE_SANITIZERS) sh -c 'cd $(ASAN_DIR) && env $(SANITIZER_ENV) ctest --output-on-failure -LE source -j $(JOBS)'
+	$(call TREE_TESTS_WHERE_SANITIZERS_RUN,$(ASAN_DIR))
 
 # The same with clang, the plug-in instrumented for libFuzzer: every test again, and a
 # short fuzzing pass with a fixed seed and run count.
@@ -186,8 +192,7 @@ fuzz-build: deps $(FUZZ_DIR)/CMakeCache.txt
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 
 test-fuzz: fuzz-build
-	cd $(FUZZ_DIR) && ctest --output-on-failure -L source
-	$(WHERE_SANITIZERS) sh -c 'cd $(FUZZ_DIR) && env $(SANITIZER_ENV) ctest --output-on-failure -LE source -j $(JOBS)'
+	$(call TREE_TESTS_WHERE_SANITIZERS_RUN,$(FUZZ_DIR))
 
 # Fuzzes the ten commands for FUZZ_SECONDS; prints the executions run and the crashes
 # found. The corpus grows in $(FUZZ_DIR)/fuzz/corpus, crashing inputs land beside it.
