@@ -39,7 +39,7 @@ export WINEDLLOVERRIDES ?= mscoree,mshtml=
 
 .PHONY: all deps linux windows dll release run run-wine run-dll-native run-native test test-linux test-windows bench clean \
         sanitize test-sanitize test-dll-native fuzz-build test-fuzz fuzz test-differential lint mutate \
-        guest-shell check-tool test-check-tool fuzz-check-tool figures test-long-parts
+        guest-shell check-tool test-check-tool fuzz-check-tool figures
 
 all: linux windows
 
@@ -106,7 +106,7 @@ run: deps
 
 run-wine:
 	@$(QUIET_BUILD) build/run-build.log "Building the DLL and the stand-in server..." \
-	  sh -c '$(MAKE) --no-print-directory dll && { [ -d "$$WINEPREFIX" ] || $(WHERE_WINE) wineboot --init; }'
+	  sh -c '$(MAKE) --no-print-directory dll && $(WHERE_WINE) scripts/wine_prefix.sh'
 	@$(WHERE_WINE) --interactive wine $(WINDOWS_DIR)/standin/quillon-standin.exe --build $(BUILD) --plugin dist/quillon.dll
 
 # A shell in the emulated guest, in this folder: the machine's own root, read-only under
@@ -128,17 +128,12 @@ run-native:
 	  $(MAKE) --no-print-directory linux
 	@$(LINUX_DIR)/standin/quillon-standin --build $(BUILD) --plugin $(LINUX_DIR)/plugin/libquillon.so
 
-test: test-linux test-windows test-dll-native test-check-tool test-long-parts
-
-# The differential, sanitizer and fuzzing parts. Where this kernel runs 32-bit programs
-# they run here. Where it runs none, each runs in the emulated guest when called by its
-# own target, but make test leaves them out until a full run there fits CI's time, and
-# says so: NOT RUN, never passed over in silence (docs/testing.md).
-test-long-parts:
-	@if [ "$$(scripts/runs_here.sh sanitizers)" = here ]; then \
-	  $(MAKE) --no-print-directory test-differential test-sanitize test-fuzz; else \
-	  echo "make test: NOT RUN on this machine: test-differential, test-sanitize, test-fuzz" \
-	       "(each runs in the emulated guest by its own target; docs/testing.md)" >&2; fi
+# Every tier, one after another, then a summary of each: its tests, its time and where
+# its programs ran (natively, under QEMU user-mode or in the emulated guest).
+TIERS := test-linux test-windows test-dll-native test-check-tool test-differential \
+         test-sanitize test-fuzz
+test: deps
+	@MAKE='$(MAKE)' scripts/test_tiers.sh $(TIERS)
 
 test-linux: linux
 	cd $(LINUX_DIR) && ctest --output-on-failure -j $(JOBS)

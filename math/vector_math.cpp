@@ -2,6 +2,7 @@
 
 #include "math/fpu_guard.h"
 #include "math/vector_kernels.h"
+#include "math/x87_return.h"
 
 // Every out-parameter slot runs its kernel (math/vector_kernels.h) under the x87
 // guard (math/fpu_guard.h): the host may call us in any x87 state, and the results,
@@ -111,7 +112,7 @@ void MATH_THISCALL _Vector3MathFunctions::Normalize(const Vector3& v, Vector3& o
 float MATH_THISCALL _Vector3MathFunctions::Dot_Product(const Vector3& a, const Vector3& b) const {
   float result = 0.0f;
   Dot_Product(a, b, result);
-  return result;
+  return x87::Returned_In_St0(result);
 }
 
 void MATH_THISCALL _Vector3MathFunctions::Dot_Product(const Vector3& a, const Vector3& b,

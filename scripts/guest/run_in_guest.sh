@@ -29,10 +29,11 @@ run=$(mktemp -d "$logs/run.XXXXXX")
 trap 'rm -rf "$run"' EXIT
 console=$logs/console.log
 
-# The command, with this shell's exported variables but for make's own and the
-# terminal's, in the folder it was called from.
+# The command, with this shell's exported variables but for make's own, the terminal's
+# and the one that sends work to the guest (it is there), in the folder it was called
+# from.
 {
-  export -p | grep -Ev '^(declare -x|export) (MAKEFLAGS|MFLAGS|MAKELEVEL|MAKE_TERMOUT|MAKE_TERMERR|OLDPWD|PWD|SHLVL|_)='
+  export -p | grep -Ev '^(declare -x|export) (MAKEFLAGS|MFLAGS|MAKELEVEL|MAKE_TERMOUT|MAKE_TERMERR|OLDPWD|PWD|SHLVL|_|QUILLON_IN_GUEST)='
   printf 'cd %q || exit 125\n' "$PWD"
   printf 'exec'
   printf ' %q' "$@"

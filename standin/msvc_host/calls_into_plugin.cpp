@@ -188,6 +188,34 @@ int32_t Call_Common_Slot(const Table& t, uint32_t slot, const float* a_component
   return error;
 }
 
+// A double that holds a float's value, narrowed by its bits: a conversion instruction
+// would raise underflow for a denormal in the calling thread's state. The slot hands
+// back a float, so no bit is dropped; a value that were no float's would lose its low
+// bits here in every state alike.
+float Narrowed(double value) {
+  uint64_t bits;
+  __builtin_memcpy(&bits, &value, sizeof bits);
+  const uint32_t sign = static_cast<uint32_t>(bits >> 32) & 0x80000000u;
+  const int exponent = static_cast<int>((bits >> 52) & 0x7FF);
+  const uint64_t fraction = bits & ((uint64_t{1} << 52) - 1);
+  uint32_t narrow = sign;
+  if (exponent == 0x7FF) {
+    const auto payload = static_cast<uint32_t>(fraction >> 29);
+    narrow |= 0x7F800000u | (fraction != 0 && payload == 0 ? 1u : payload);
+  } else if (exponent != 0) {
+    const int unbiased = exponent - 1023;
+    if (unbiased >= -126) {
+      narrow |= static_cast<uint32_t>(unbiased + 127) << 23 | static_cast<uint32_t>(fraction >> 29);
+    } else if (unbiased >= -149) {
+      const uint64_t significand = fraction | (uint64_t{1} << 52);
+      narrow |= static_cast<uint32_t>(significand >> (29 - 126 - unbiased));
+    }
+  }
+  float result;
+  __builtin_memcpy(&result, &narrow, sizeof result);
+  return result;
+}
+
 }  // namespace
 
 extern "C" {
@@ -198,7 +226,7 @@ int32_t Host_Call_Vector3_Slot(const void* table, uint32_t slot, const float* a,
   const Vector3& u = In<Vector3>(a);
   const Vector3& v = In<Vector3>(b);
   Vector3 value = {};
-  float dot = 0.0f;
+  double dot = 0.0;
   int32_t error = 0;
   switch (slot) {
     case 12:
@@ -213,7 +241,7 @@ int32_t Host_Call_Vector3_Slot(const void* table, uint32_t slot, const float* a,
       return HOST_ABI_MEASURED(t.Normalize_Into(u, *reinterpret_cast<Vector3*>(out)));
     case 16:
       error = HOST_ABI_MEASURED(dot = t.Dot_Product(u, v));
-      *out = dot;
+      *out = Narrowed(dot);
       return error;
     case 17:
       return HOST_ABI_MEASURED(t.Dot_Product_Into(u, v, *out));

@@ -63,9 +63,11 @@ const void* Host_Soldier_Reinit_Code(void);
 const void* Host_Soldier_Toggle_Fly_Mode_Code(void);
 const void* Host_Console_List_Add_Code(void);
 
-/* What those member functions do, provided by the stand-in (cdecl). */
-void Standin_Record_Set_Points(void* record, float value);
-void Standin_Record_Set_Credits(void* record, float value);
+/* What those member functions do, provided by the stand-in (cdecl). A float argument
+ * goes on by its bits: nothing loads it onto the x87 stack in the calling thread's
+ * state, where a denormal would trap under an unmasked denormal exception. */
+void Standin_Record_Set_Points(void* record, uint32_t value_bits);
+void Standin_Record_Set_Credits(void* record, uint32_t value_bits);
 void* Standin_Object_As_Vehicle(void* object);
 void Standin_Object_Finish_Reinit(void* object);
 void* Standin_Object_As_Soldier(void* object);

@@ -16,12 +16,21 @@ extern "C" int _fltused = 0;
 
 namespace {
 
+// A float parameter's bits, read from its stack slot by an integer load: a compiler
+// that copies a float may copy it through the x87 stack (it does here), and that load
+// traps on a denormal under the caller's unmasked denormal exception.
+uint32_t Bits(const float& value) {
+  uint32_t bits;
+  __asm__("movl %1, %0" : "=r"(bits) : "m"(value));
+  return bits;
+}
+
 class PlayerRecord {
  public:
   HOST_ABI_UNDOCUMENTED(0)
-  virtual void Set_Points(float value) { Standin_Record_Set_Points(this, value); }  // 1
+  virtual void Set_Points(float value) { Standin_Record_Set_Points(this, Bits(value)); }  // 1
   HOST_ABI_UNDOCUMENTED(2)
-  virtual void Set_Credits(float value) { Standin_Record_Set_Credits(this, value); }  // 3
+  virtual void Set_Credits(float value) { Standin_Record_Set_Credits(this, Bits(value)); }  // 3
 };
 
 class GameObject {

@@ -48,9 +48,13 @@ class Vector3MathTable : public VectorMathTable<Vector3> {
  public:
   virtual Vector3 Cross_Product(const Vector3& a, const Vector3& b) const = 0;  // 12
   virtual void Cross_Product_Into(const Vector3& a, const Vector3& b,
-                                  Vector3& out) const = 0;                                  // 13
-  virtual Vector3 Normalize(const Vector3& v) const = 0;                                    // 14
-  virtual void Normalize_Into(const Vector3& v, Vector3& out) const = 0;                    // 15
-  virtual float Dot_Product(const Vector3& a, const Vector3& b) const = 0;                  // 16
+                                  Vector3& out) const = 0;                // 13
+  virtual Vector3 Normalize(const Vector3& v) const = 0;                  // 14
+  virtual void Normalize_Into(const Vector3& v, Vector3& out) const = 0;  // 15
+  // The slot returns a float in ST0. Declared double, the same return in the same
+  // register, so the caller stores it at double width: stored at a float's width a
+  // denormal result would trap under an unmasked underflow, in this stand-in's code,
+  // where the state of the host's thread is the test's.
+  virtual double Dot_Product(const Vector3& a, const Vector3& b) const = 0;                 // 16
   virtual void Dot_Product_Into(const Vector3& a, const Vector3& b, float& out) const = 0;  // 17
 };

@@ -20,6 +20,15 @@ std::string Float_Text(float value) {
   return std::string(text) + " [" + Float_Bits(value) + "]";
 }
 
+// A float argument as the host's functions take it here: by its bits. The host's
+// threads call in any floating-point state, and a compiler loads a float parameter
+// onto the x87 stack where it likes, before the stand-in's own state is in place;
+// under an unmasked denormal trap a denormal amount would fault right there. The bits
+// become a float only inside the stand-in's state. The argument's place on the stack
+// is a float's either way.
+using FloatArgument = std::uint32_t;
+float As_Float(FloatArgument bits) { return __builtin_bit_cast(float, bits); }
+
 // The call's text is only built when the world keeps a log.
 template <typename Text>
 void Log(Text text) {
@@ -115,9 +124,10 @@ STANDIN_HOST_ENTRY void HOST_CDECL Set_Movement_Enabled(void* object, std::int32
 }
 
 // Anything hit for at least its full health dies; the world's objects all have 100.
-STANDIN_HOST_ENTRY void HOST_CDECL Apply_Damage(void* object, float amount, const char* kind,
-                                                void* damager) {
+STANDIN_HOST_ENTRY void HOST_CDECL Apply_Damage(void* object, FloatArgument amount_bits,
+                                                const char* kind, void* damager) {
   const standin::StandinFpuScope own_fpu;
+  const float amount = As_Float(amount_bits);
   Log([&] {
     return "Apply_Damage(" + Describe(object) + ", " + Float_Text(amount) + ", \"" +
            std::string(kind != nullptr ? kind : "(null)") + "\", " +
@@ -145,14 +155,16 @@ void Give(const char* function, void* object, float amount, std::int32_t flag,
   if (Player* player = Soldier_Player(object)) player->*score += amount;
 }
 
-STANDIN_HOST_ENTRY void HOST_CDECL Give_Points(void* object, float amount, std::int32_t flag) {
+STANDIN_HOST_ENTRY void HOST_CDECL Give_Points(void* object, FloatArgument amount,
+                                               std::int32_t flag) {
   const standin::StandinFpuScope own_fpu;
-  Give("Give_Points", object, amount, flag, &Player::points);
+  Give("Give_Points", object, As_Float(amount), flag, &Player::points);
 }
 
-STANDIN_HOST_ENTRY void HOST_CDECL Give_Credits(void* object, float amount, std::int32_t flag) {
+STANDIN_HOST_ENTRY void HOST_CDECL Give_Credits(void* object, FloatArgument amount,
+                                                std::int32_t flag) {
   const standin::StandinFpuScope own_fpu;
-  Give("Give_Credits", object, amount, flag, &Player::credits);
+  Give("Give_Credits", object, As_Float(amount), flag, &Player::credits);
 }
 
 // The record's Set_Points and Set_Credits: replace one of the player's scores.
@@ -192,14 +204,14 @@ STANDIN_HOST_ENTRY void Standin_Soldier_Toggle_Fly_Mode(void* soldier) {
   if (Player* player = Soldier_Player(soldier)) player->flying = !player->flying;
 }
 
-STANDIN_HOST_ENTRY void Standin_Record_Set_Points(void* record, float value) {
+STANDIN_HOST_ENTRY void Standin_Record_Set_Points(void* record, std::uint32_t value_bits) {
   const standin::StandinFpuScope own_fpu;
-  Set_Score("Set_Points", record, value, &Player::points);
+  Set_Score("Set_Points", record, As_Float(value_bits), &Player::points);
 }
 
-STANDIN_HOST_ENTRY void Standin_Record_Set_Credits(void* record, float value) {
+STANDIN_HOST_ENTRY void Standin_Record_Set_Credits(void* record, std::uint32_t value_bits) {
   const standin::StandinFpuScope own_fpu;
-  Set_Score("Set_Credits", record, value, &Player::credits);
+  Set_Score("Set_Credits", record, As_Float(value_bits), &Player::credits);
 }
 
 STANDIN_HOST_ENTRY void* Standin_Object_As_Vehicle(void* object) {

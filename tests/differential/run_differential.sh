@@ -32,6 +32,10 @@ native_locale=de_DE.UTF-8
 windows_locale=German_Germany.1252
 fpu_states="single toward-zero x87-traps ftz-daz sse-traps hostile"
 mkdir -p "$out"
+# The Wine sessions start several at once: Wine's prefix must be made before them.
+if [ "$part" = all ] || [ "$part" = wine ]; then
+  "$here/../../scripts/wine_prefix.sh" || { echo "differential: Wine's prefix cannot be made" >&2; exit 1; }
+fi
 
 native_server="$linux/standin/quillon-standin"
 native_plugin="$linux/plugin/libquillon.so"

@@ -17,6 +17,7 @@
 
 #include "host/math_tables.h"
 #include "math/vector_math.h"
+#include "math/x87_return.h"
 #include "standin/loader/math_table_caller.h"
 #include "standin/platform/command_caller.h"
 #include "standin/platform/fpu_control.h"
@@ -673,3 +674,27 @@ TEST_F(CreateMathTablesTest, ARefusedAllocationLeavesOnlyThatTableNull) {
 }
 
 }  // namespace
+
+// A float slot's result loads at 80 bits where the plain load would raise an
+// exception: the widened value must be the one the FPU's own widening gives.
+TEST(FloatResultInSt0, WidenedBitByBitAsTheFpuWidensIt) {
+  namespace r = math::x87;
+  for (std::uint32_t bits : {0x00000000u, 0x80000000u, 0x00000001u, 0x80000001u, 0x00400000u,
+                             0x007FFFFFu, 0x00000300u, 0x00800000u, 0x3F800000u, 0xC2F6E979u,
+                             0x7F7FFFFFu, 0x7F800000u, 0xFF800000u, 0x7FC00001u, 0xFFC12345u}) {
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    r::Extended by_fpu = {};
+    __asm__ __volatile__("flds %1\n\tfstpt %0\n\tfnclex" : "=m"(by_fpu) : "m"(value));
+    const r::Extended widened = r::Widened(bits);
+    EXPECT_EQ(widened.significand, by_fpu.significand) << std::hex << bits;
+    EXPECT_EQ(widened.sign_exponent, by_fpu.sign_exponent) << std::hex << bits;
+  }
+  // A signalling NaN stays signalling: only an arithmetic load would quiet it.
+  EXPECT_TRUE(r::Raises_On_Load(0x7F800001u));
+  EXPECT_EQ(r::Widened(0x7F800001u).significand,
+            (std::uint64_t{1} << 63) | (std::uint64_t{1} << 40));
+  EXPECT_FALSE(r::Raises_On_Load(0x7FC00000u));
+  EXPECT_FALSE(r::Raises_On_Load(0x00800000u));
+  EXPECT_TRUE(r::Raises_On_Load(0x807FFFFFu));
+}

@@ -1,0 +1,22 @@
+#!/usr/bin/env sh
+# Makes Wine's prefix ready before any Wine program of ours runs. Two programs that
+# start together in a prefix not yet made both begin to make it, and one of them dies
+# ("chdir to /tmp/wine-.../server-...: No such file or directory"): the tests and the
+# differential start several at once. A stamp, written only once wineboot has finished
+# and Wine's server has stopped, marks a prefix as made by this Wine; a prefix that an
+# earlier start left half made, or that an older Wine made, is brought up to date.
+set -eu
+prefix=${WINEPREFIX:-$HOME/.wine}
+stamp="$prefix/.quillon-prefix-ready"
+version=$(wine --version)
+if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$version" ] && [ -f "$prefix/system.reg" ]; then
+  exit 0
+fi
+rm -f "$stamp"
+wineboot --init
+wineserver --wait
+if [ ! -f "$prefix/system.reg" ]; then
+  echo "wine_prefix.sh: wineboot ended without making $prefix/system.reg" >&2
+  exit 1
+fi
+echo "$version" >"$stamp"
