@@ -257,7 +257,11 @@ fuzz-check-tool: deps $(CHECK_FUZZ_DIR)/CMakeCache.txt
 	  -max_len=8192 -print_final_stats=1 -artifact_prefix=$(CHECK_FUZZ_DIR)/ \
 	  $(CHECK_FUZZ_DIR)/corpus tools/quillon_check/tests/fuzz_seeds
 
+# Timings under an emulator are the emulator's: the run says so before it starts.
 bench: linux
+	@[ "$$(scripts/runs_here.sh i386)" = here ] || echo "make bench: this kernel runs i386" \
+	  "programs only under QEMU user-mode: these timings are the emulator's and say nothing" \
+	  "about the plug-in's speed (docs/performance.md)" >&2
 	$(LINUX_DIR)/bench/quillon-command-bench
 	$(LINUX_DIR)/bench/quillon-bench
 

@@ -14,12 +14,10 @@ mkdir -p "$logs"
 
 # Where a part's programs run, in words: the i386 programs of the native builds, Wine,
 # the i386 sanitizer builds, and this machine's own (x86-64) programs.
-binfmt=/proc/sys/fs/binfmt_misc/qemu-i386
-if [ -r "$binfmt" ] && [ "$(head -n 1 "$binfmt")" = enabled ]; then
-  i386="QEMU user-mode"
-else
-  i386=natively
-fi
+case "$("$here/runs_here.sh" i386)" in
+  user-mode) i386="QEMU user-mode" ;;
+  *) i386=natively ;;
+esac
 in_words() {
   case "$("$here/runs_here.sh" "$1" 2>/dev/null)" in
     here) echo natively ;;
