@@ -33,7 +33,6 @@ mkdir -p /layer/upper /layer/work
 if ! mount -t overlay -o lowerdir=/lower,upperdir=/layer/upper,workdir=/layer/work overlay /newroot; then
   fail "cannot lay a writable layer over the host's root"
 fi
-mount -t 9p -o "$options" checkout "/newroot$share" || fail "cannot mount the checkout at $share"
 mount -t proc proc /newroot/proc
 mount -t sysfs sysfs /newroot/sys
 mount -o bind /dev /newroot/dev
@@ -42,6 +41,9 @@ mount -t devpts devpts /newroot/dev/pts
 mount -t tmpfs tmpfs /newroot/dev/shm
 mount -t tmpfs tmpfs /newroot/tmp
 mount -t tmpfs tmpfs /newroot/run
+# The checkout last: one under /tmp or /run would be hidden by the fresh mounts above.
+mkdir -p "/newroot$share"
+mount -t 9p -o "$options" checkout "/newroot$share" || fail "cannot mount the checkout at $share"
 
 # A virtio port by the name the host gave it.
 port() {

@@ -28,6 +28,7 @@ mkdir -p "$logs"
 run=$(mktemp -d "$logs/run.XXXXXX")
 trap 'rm -rf "$run"' EXIT
 console=$logs/console.log
+: >"$console"
 
 # The command, with this shell's exported variables but for make's own, the terminal's
 # and the one that sends work to the guest (it is there), in the folder it was called
@@ -53,9 +54,14 @@ qemu=(qemu-system-x86_64 -accel tcg,thread=multi -cpu max,smap=off,pku=off
 if [ -n "$interactive" ]; then
   qemu+=(-chardev stdio,id=term,signal=off -device virtconsole,chardev=term)
 else
-  # Appending, so a log file this run's output goes to is never truncated.
-  qemu+=(-chardev "file,id=out,path=/proc/self/fd/1,append=on" -device virtserialport,chardev=out,name=stdout
-         -chardev "file,id=err,path=/proc/self/fd/2,append=on" -device virtserialport,chardev=err,name=stderr)
+  # Through pipes that this shell copies to its own output: a file opened anew by
+  # name (/proc/self/fd/1) would have an offset of its own, and where the output is a
+  # plain file, what this shell writes next would land over the command's output.
+  mkfifo "$run/stdout" "$run/stderr"
+  cat "$run/stdout" &
+  cat "$run/stderr" >&2 &
+  qemu+=(-chardev "file,id=out,path=$run/stdout" -device virtserialport,chardev=out,name=stdout
+         -chardev "file,id=err,path=$run/stderr" -device virtserialport,chardev=err,name=stderr)
 fi
 
 status=0
@@ -64,6 +70,10 @@ if [ -n "$interactive" ]; then
   stty sane 2>/dev/null || true
 else
   timeout -k 10 "$limit" "${qemu[@]}" </dev/null || status=$?
+  # A qemu that never started opened neither pipe, and its copy still waits for a
+  # writer: opening the pipe both ways never blocks and lets that copy end.
+  : 3<>"$run/stdout" 4<>"$run/stderr"
+  wait
 fi
 if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
   echo "guest: no end after $limit s, stopped; its console log: $console" >&2
