@@ -8,7 +8,9 @@ copy holds the stand-in's own signature (standin/image/host_layout.h) at a build
 address in the host image section's file bytes. The server behaves the same as ever:
 it fills the image anew at start-up, for the build that --build names.
 
-  signature_in_file.py LAYOUT_HEADER IN_EXE OUT_EXE (0|1|4|0xADDRESS)
+  signature_in_file.py LAYOUT_HEADER IN_EXE OUT_EXE (BUILD|0xADDRESS)
+
+BUILD is a build the header names (Signature_Build_N); 0xADDRESS any other place.
 """
 
 import re
@@ -23,9 +25,9 @@ def layout(header_path):
     block = re.search(r"Build_Signature\[Signature_Length\] = \{([^}]*)\}", text)
     signature = bytes(int(byte, 16) for byte in re.findall(r"0x[0-9A-Fa-f]{2}", block.group(1)))
     addresses = {build: int(at, 16) for build, at in
-                 re.findall(r"Signature_Build_([0-9]) = (0x[0-9A-Fa-f]+);", text)}
-    if len(signature) != 19 or sorted(addresses) != ["0", "1", "4"]:
-        sys.exit(f"{header_path}: no signature and three build addresses found")
+                 re.findall(r"Signature_Build_([0-9]+) = (0x[0-9A-Fa-f]+);", text)}
+    if len(signature) != 19 or not addresses:
+        sys.exit(f"{header_path}: no signature and no build address found")
     return signature, addresses
 
 
@@ -47,7 +49,12 @@ def file_offset(image, address):
 
 def main(header_path, source, target, where):
     signature, addresses = layout(header_path)
-    address = addresses[where] if where in addresses else int(where, 16)
+    if where.lower().startswith("0x"):
+        address = int(where, 16)
+    elif where in addresses:
+        address = addresses[where]
+    else:
+        sys.exit(f"{header_path}: no build {where} (it names {', '.join(sorted(addresses))})")
     with open(source, "rb") as f:
         image = bytearray(f.read())
     at = file_offset(image, address)
