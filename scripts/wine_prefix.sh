@@ -25,5 +25,8 @@ if ! { [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$version" ] && [ -f "$prefix/sy
   echo "$version" >"$stamp"
 fi
 # Its own output closed, or whoever reads this script's would wait for it. A server
-# already up refuses to start a second one; that is as good.
+# already up refuses to start a second one; that is as good. A server that has never
+# had a program stays up for good, so one program runs at once: the minute is counted
+# from its end, and it starts Wine's system processes for the tests that follow.
 wineserver -p"${QUILLON_WINESERVER_LINGER:-60}" </dev/null >/dev/null 2>&1 || true
+WINEDEBUG=-all wine cmd /c exit </dev/null >/dev/null 2>&1 || true
