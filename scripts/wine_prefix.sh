@@ -14,7 +14,8 @@ set -eu
 prefix=${WINEPREFIX:-$HOME/.wine}
 stamp="$prefix/.quillon-prefix-ready"
 version=$(wine --version)
-if ! { [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$version" ] && [ -f "$prefix/system.reg" ]; }; then
+made_by_this_wine() { [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$version" ] && [ -f "$prefix/system.reg" ]; }
+if ! made_by_this_wine; then
   rm -f "$stamp"
   wineboot --init
   wineserver --wait
