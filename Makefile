@@ -158,8 +158,8 @@ test-dll-native: linux dll
 # C runtime locale: the transcripts, floats listed by their bits, must be identical.
 # The native sessions run here, Wine's where Wine runs; then all are compared here.
 # 10,000 generated lines with seed 1, and the corpus. Where Wine runs only in the emulated
-# guest each Wine session of them takes minutes: there 2,000 lines, every command and
-# state still covered (docs/testing.md).
+# guest a Wine session costs about 4 ms a line (40 s for 10,000, twelve sessions two at a
+# time): there 2,000 lines, every command and state still covered (docs/testing.md).
 DIFFERENTIAL = tests/differential/run_differential.sh
 DIFFERENTIAL_LINES ?= $(if $(filter here,$(shell scripts/runs_here.sh wine 2>/dev/null)),10000,2000)
 DIFFERENTIAL_ARGS = $(LINUX_DIR) $(WINDOWS_DIR) dist/quillon.dll build/differential 1 \
@@ -175,9 +175,9 @@ sanitize: deps $(ASAN_DIR)/CMakeCache.txt
 
 # The sanitizer builds' tests run where those builds run: on this kernel, or in the
 # emulated guest. Their source checks (CTest label source), which run no i386 program,
-# stay here, and are run from their own folder: ctest at the top of the tree would list
-# every GoogleTest program's tests first, by running it, and an instrumented program
-# under QEMU user-mode never ends.
+# stay here, and are run from their own folder, which holds no test program: ctest runs
+# a GoogleTest program whose tests it discovers to list them, whatever the label asks,
+# and an instrumented program under QEMU user-mode never ends.
 # TREE_TESTS_WHERE_SANITIZERS_RUN(tree): its source checks here, the rest where the
 # sanitizers run.
 define TREE_TESTS_WHERE_SANITIZERS_RUN
